@@ -1,0 +1,75 @@
+#include "tax_schedule.h"
+
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+#include <iomanip>
+
+namespace {
+
+struct Case {
+    double income;
+    double tax;
+};
+
+// Expected taxes are the doubles nearest to the decimals written; they must
+// match to the last bit.
+constexpr Case exactCases[] = {
+    // Nothing is owed on no income or a loss.
+    {0.0, 0.0}, {-0.0, 0.0}, {-500.0, 0.0},
+    // At each bound, the next bracket's base amount.
+    {8025.0, 802.5}, {32550.0, 4481.25}, {78850.0, 16056.25}, {164550.0, 40052.25}, {357700.0, 103791.75},
+    // Just above a bound, the higher rate on the excess only.
+    {8026.0, 802.65}, {32551.0, 4481.5}, {78851.0, 16056.53}, {164551.0, 40052.58}, {357701.0, 103792.1},
+    // Inside the brackets; no upper limit on the top one.
+    {50.0, 5.0}, {10000.0, 1098.75}, {50000.0, 8843.75}, {100000.0, 21978.25},
+    {200000.0, 51750.75}, {500000.0, 153596.75}, {1000000.0, 328596.75},
+    // Not rounded to cents.
+    {12345.67, 1450.6005},
+    // Each of these comes out one bit higher or lower when the multiply and the
+    // add are fused, or carried in x87 extended precision.
+    {11438.36, 1314.5039999999999}, {81615.08, 16830.472399999999},
+    {167653.04, 41076.253200000006}, {382276.08, 112393.378},
+};
+
+TEST(ComputeTax, MatchesTheScheduleToTheLastBit)
+{
+    for (const Case& c : exactCases) {
+        const double tax = computeTax(c.income);
+        EXPECT_EQ(tax, c.tax) << std::setprecision(17) << "income " << c.income << ": got " << tax << ", want " << c.tax;
+    }
+}
+
+TEST(ComputeTax, NeverDecreasesAsIncomeGrows)
+{
+    double previous = computeTax(-1000.0);
+    for (double income = -1000.0; income < 400000.0; income += 0.37) {
+        const double tax = computeTax(income);
+        ASSERT_GE(tax, previous) << "income " << income;
+        previous = tax;
+    }
+    for (double income = 400000.0; income < DBL_MAX / 2; income *= 1.5) {
+        const double tax = computeTax(income);
+        ASSERT_GE(tax, previous) << "income " << income;
+        previous = tax;
+    }
+}
+
+TEST(ComputeTax, IsContinuousAtEachBound)
+{
+    for (const double bound : {8025.0, 32550.0, 78850.0, 164550.0, 357700.0}) {
+        const double below = computeTax(std::nextafter(bound, 0.0));
+        const double above = computeTax(std::nextafter(bound, DBL_MAX));
+        EXPECT_NEAR(below, computeTax(bound), 1e-9) << "bound " << bound;
+        EXPECT_NEAR(above, computeTax(bound), 1e-9) << "bound " << bound;
+    }
+}
+
+TEST(ComputeTax, StaysFiniteUpToTheLargestDouble)
+{
+    EXPECT_TRUE(std::isfinite(computeTax(DBL_MAX)));
+    EXPECT_GT(computeTax(DBL_MAX), computeTax(DBL_MAX / 2));
+}
+
+} // namespace
