@@ -1,0 +1,122 @@
+// Runs the built tax2008 through the platform's shell, as a user would: input
+// on standard input, then the exact bytes of standard output, standard error
+// and the exit status.
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
+namespace {
+
+#ifdef _WIN32
+const std::string program = "tax2008.exe";
+const std::string lineEnd = "\r\n";
+#else
+const std::string program = "./tax2008";
+const std::string lineEnd = "\n";
+#endif
+
+struct Outcome {
+    std::string out;
+    std::string err;
+    int status;
+};
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// Files named after the running test, so that tests may run side by side.
+std::string scratchName(const char* suffix)
+{
+    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(test->test_suite_name()) + "_" + test->name() + suffix;
+    for (char& c : name) {
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.') {
+            c = '_';
+        }
+    }
+    return name;
+}
+
+// Feeds `input` to the program; `stdoutRedirection` is the shell's redirection
+// of its standard output, by default to a file that the result reads back.
+Outcome runProgram(const std::string& input, std::string stdoutRedirection = "")
+{
+    const std::string in = scratchName(".in"), out = scratchName(".out"), err = scratchName(".err");
+    std::ofstream(in, std::ios::binary) << input;
+    std::remove(out.c_str());
+    if (stdoutRedirection.empty()) {
+        stdoutRedirection = "> " + out;
+    }
+    const int status = std::system((program + " < " + in + " " + stdoutRedirection + " 2> " + err).c_str());
+#ifdef _WIN32
+    return {readFile(out), readFile(err), status};
+#else
+    return {readFile(out), readFile(err), WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+#endif
+}
+
+struct Dialogue {
+    const char* input;
+    const char* amount;
+};
+
+constexpr Dialogue dialogues[] = {
+    {"50000\n", "8843.75"},
+    {"0\n", "0.00"},
+    {"-500\n", "0.00"},
+    {"8025\n", "802.50"},
+    {"32550\n", "4481.25"},
+    {"357700\n", "103791.75"},
+    {"1000000\n", "328596.75"},
+    {"12345.67\n", "1450.60"},
+    // Taxes just below half a cent, which a fused or widened build rounds up.
+    {"11439.70\n", "1314.70"},
+    {"174035.50\n", "43182.46"},
+    // The standard reading of a number: exponents, a comma ends it, white space
+    // before it is skipped, and no number at the front leaves the income at 0.
+    {"5e4\n", "8843.75"},
+    {"50,000\n", "5.00"},
+    {"\n\n  50000\n", "8843.75"},
+    {"50000", "8843.75"},
+    {"abc\n", "0.00"},
+    {"$50000\n", "0.00"},
+    {"\n\n", "0.00"},
+    {"", "0.00"},
+};
+
+TEST(Dialogue, PrintsTheTaxInDollarsAndCents)
+{
+    for (const Dialogue& d : dialogues) {
+        const Outcome outcome = runProgram(d.input);
+        EXPECT_EQ(outcome.out, "Please enter your 2008 taxable income: " + lineEnd + "Your 2008 tax is: $" + d.amount + lineEnd)
+            << "input \"" << d.input << '"';
+        EXPECT_EQ(outcome.err, "") << "input \"" << d.input << '"';
+        EXPECT_EQ(outcome.status, 0) << "input \"" << d.input << '"';
+    }
+}
+
+#ifndef _WIN32
+TEST(Dialogue, FailsWhenTheResultCannotBeWritten)
+{
+    for (const std::string redirection : {"> /dev/full", ">&-"}) {
+        const Outcome outcome = runProgram("50000\n", redirection);
+        EXPECT_EQ(outcome.status, 1) << redirection;
+        EXPECT_EQ(outcome.err, "tax2008: could not write the result to standard output\n") << redirection;
+    }
+}
+#endif
+
+} // namespace
