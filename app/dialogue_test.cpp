@@ -20,9 +20,12 @@ namespace {
 #ifdef _WIN32
 const std::string program = "tax2008.exe";
 const std::string lineEnd = "\r\n";
+// Wine, where the Windows build is tested, maps drive Z: to the Unix root.
+const std::string unwritableOutputs[] = {"> Z:\\dev\\full"};
 #else
 const std::string program = "./tax2008";
 const std::string lineEnd = "\n";
+const std::string unwritableOutputs[] = {"> /dev/full", ">&-"};
 #endif
 
 struct Outcome {
@@ -108,15 +111,13 @@ TEST(Dialogue, PrintsTheTaxInDollarsAndCents)
     }
 }
 
-#ifndef _WIN32
 TEST(Dialogue, FailsWhenTheResultCannotBeWritten)
 {
-    for (const std::string redirection : {"> /dev/full", ">&-"}) {
+    for (const std::string& redirection : unwritableOutputs) {
         const Outcome outcome = runProgram("50000\n", redirection);
         EXPECT_EQ(outcome.status, 1) << redirection;
-        EXPECT_EQ(outcome.err, "tax2008: could not write the result to standard output\n") << redirection;
+        EXPECT_EQ(outcome.err, "tax2008: could not write the result to standard output" + lineEnd) << redirection;
     }
 }
-#endif
 
 } // namespace
