@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -40,24 +39,11 @@ std::string readFile(const std::string& path)
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-// Files named after the running test, so that tests may run side by side.
-std::string scratchName(const char* suffix)
-{
-    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(test->test_suite_name()) + "_" + test->name() + suffix;
-    for (char& c : name) {
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.') {
-            c = '_';
-        }
-    }
-    return name;
-}
-
 // Feeds `input` to the program; `stdoutRedirection` is the shell's redirection
 // of its standard output, by default to a file that the result reads back.
 Outcome runProgram(const std::string& input, std::string stdoutRedirection = "")
 {
-    const std::string in = scratchName(".in"), out = scratchName(".out"), err = scratchName(".err");
+    const std::string in = "dialogue.in", out = "dialogue.out", err = "dialogue.err";
     std::ofstream(in, std::ios::binary) << input;
     std::remove(out.c_str());
     if (stdoutRedirection.empty()) {
