@@ -89,11 +89,11 @@ constexpr Dialogue dialogues[] = {
 TEST(Dialogue, PrintsTheTaxInDollarsAndCents)
 {
     for (const Dialogue& d : dialogues) {
+        SCOPED_TRACE(std::string("input \"") + d.input + '"');
         const Outcome outcome = runProgram(d.input);
-        EXPECT_EQ(outcome.out, "Please enter your 2008 taxable income: " + lineEnd + "Your 2008 tax is: $" + d.amount + lineEnd)
-            << "input \"" << d.input << '"';
-        EXPECT_EQ(outcome.err, "") << "input \"" << d.input << '"';
-        EXPECT_EQ(outcome.status, 0) << "input \"" << d.input << '"';
+        EXPECT_EQ(outcome.out, "Please enter your 2008 taxable income: " + lineEnd + "Your 2008 tax is: $" + d.amount + lineEnd);
+        EXPECT_EQ(outcome.err, "");
+        EXPECT_EQ(outcome.status, 0);
     }
 }
 
