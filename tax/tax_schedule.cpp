@@ -3,8 +3,15 @@
 #include <cfloat>
 #include <cstddef>
 
-// Every step below must be a separately rounded double; the build turns off
-// contraction into fused multiply-adds, and 32-bit x86 builds use SSE2.
+// Every step below must be a separately rounded double. The Clang family and
+// MSVC take that from the file itself; GCC ignores these pragmas in C++, so the
+// build also turns contraction off for every file the tax code can be inlined
+// into, and makes 32-bit x86 builds use SSE2.
+#if defined(__clang__)
+#pragma STDC FP_CONTRACT OFF
+#elif defined(_MSC_VER)
+#pragma fp_contract(off)
+#endif
 static_assert(FLT_EVAL_METHOD == 0, "the tax must be computed in plain doubles, not in a wider format");
 
 namespace {
