@@ -1,12 +1,14 @@
 // Runs the built tax2008 through the platform's shell, as a user would: input
 // on standard input, then the exact bytes of standard output, standard error
-// and the exit status.
+// and the exit status. The command line that starts the program (its path, and
+// an emulator before it where there is one) comes as this test's arguments.
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 #include <string>
 
@@ -17,15 +19,34 @@
 namespace {
 
 #ifdef _WIN32
-const std::string program = "tax2008.exe";
 const std::string lineEnd = "\r\n";
 // Wine, where the Windows build is tested, maps drive Z: to the Unix root.
 const std::string unwritableOutputs[] = {"> Z:\\dev\\full"};
 #else
-const std::string program = "./tax2008";
 const std::string lineEnd = "\n";
 const std::string unwritableOutputs[] = {"> /dev/full", ">&-"};
 #endif
+
+// The command that starts the program, quoted for the platform's shell.
+std::string program;
+
+std::string shellWord(std::string word)
+{
+#ifdef _WIN32
+    for (char& c : word) {
+        if (c == '/') {
+            c = '\\';
+        }
+    }
+    return '"' + word + '"';
+#else
+    std::string quoted = "'";
+    for (const char c : word) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return quoted + "'";
+#endif
+}
 
 struct Outcome {
     std::string out;
@@ -107,3 +128,16 @@ TEST(Dialogue, FailsWhenTheResultCannotBeWritten)
 }
 
 } // namespace
+
+int main(int argc, char** argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    if (argc < 2) {
+        std::cerr << "usage: dialogue_test [emulator ...] tax2008\n";
+        return 2;
+    }
+    for (int i = 1; i < argc; ++i) {
+        program += (i > 1 ? " " : "") + shellWord(argv[i]);
+    }
+    return RUN_ALL_TESTS();
+}
