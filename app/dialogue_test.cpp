@@ -60,21 +60,23 @@ std::string readFile(const std::string& path)
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-// Feeds `input` to the program; `stdoutRedirection` is the shell's redirection
-// of its standard output, by default to a file that the result reads back.
-Outcome runProgram(const std::string& input, std::string stdoutRedirection = "")
+const std::string inputFile = "dialogue.in", outputFile = "dialogue.out", errorFile = "dialogue.err";
+const std::string fromInputFile = "< " + inputFile, toOutputFile = "> " + outputFile;
+
+// Feeds `input` to the program through the shell's redirections of its
+// standard input and output: by default from and to files, the output file
+// read back as the result.
+Outcome runProgram(const std::string& input, const std::string& stdinRedirection = fromInputFile,
+                   const std::string& stdoutRedirection = toOutputFile)
 {
-    const std::string in = "dialogue.in", out = "dialogue.out", err = "dialogue.err";
-    std::ofstream(in, std::ios::binary) << input;
-    std::remove(out.c_str());
-    if (stdoutRedirection.empty()) {
-        stdoutRedirection = "> " + out;
-    }
-    const int status = std::system((program + " < " + in + " " + stdoutRedirection + " 2> " + err).c_str());
+    std::ofstream(inputFile, std::ios::binary) << input;
+    std::remove(outputFile.c_str());
+    const int status = std::system(
+        (program + " " + stdinRedirection + " " + stdoutRedirection + " 2> " + errorFile).c_str());
 #ifdef _WIN32
-    return {readFile(out), readFile(err), status};
+    return {readFile(outputFile), readFile(errorFile), status};
 #else
-    return {readFile(out), readFile(err), WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+    return {readFile(outputFile), readFile(errorFile), WIFEXITED(status) ? WEXITSTATUS(status) : -1};
 #endif
 }
 
@@ -107,12 +109,14 @@ constexpr Dialogue dialogues[] = {
     {"", "0.00"},
 };
 
+const std::string prompt = "Please enter your 2008 taxable income: ";
+
 TEST(Dialogue, PrintsTheTaxInDollarsAndCents)
 {
     for (const Dialogue& d : dialogues) {
         SCOPED_TRACE(std::string("input \"") + d.input + '"');
         const Outcome outcome = runProgram(d.input);
-        EXPECT_EQ(outcome.out, "Please enter your 2008 taxable income: " + lineEnd + "Your 2008 tax is: $" + d.amount + lineEnd);
+        EXPECT_EQ(outcome.out, prompt + lineEnd + "Your 2008 tax is: $" + d.amount + lineEnd);
         EXPECT_EQ(outcome.err, "");
         EXPECT_EQ(outcome.status, 0);
     }
@@ -121,10 +125,55 @@ TEST(Dialogue, PrintsTheTaxInDollarsAndCents)
 TEST(Dialogue, FailsWhenTheResultCannotBeWritten)
 {
     for (const std::string& redirection : unwritableOutputs) {
-        const Outcome outcome = runProgram("50000\n", redirection);
+        const Outcome outcome = runProgram("50000\n", fromInputFile, redirection);
         EXPECT_EQ(outcome.status, 1) << redirection;
         EXPECT_EQ(outcome.err, "tax2008: could not write the result to standard output" + lineEnd) << redirection;
     }
+}
+
+// Input that gives no income to tax: the run ends after the prompt, with one
+// line on standard error and status 1.
+struct Refusal {
+    bool unreadable; // the read itself fails, rather than the number in it
+    std::string input;
+    std::string stdinRedirection;
+    std::string error;
+};
+
+const std::string outOfRange = "tax2008: the taxable income is out of range";
+const Refusal refusals[] = {
+    {true, "", "< .", "tax2008: could not read the taxable income: Is a directory"},
+    {true, "", "<&-", "tax2008: could not read the taxable income: Bad file descriptor"},
+    {false, "1e400\n", fromInputFile, outOfRange},
+    {false, "-1e400\n", fromInputFile, outOfRange},
+    {false, std::string(400, '9') + "\n", fromInputFile, outOfRange},
+};
+
+void expectRefusals(bool unreadable)
+{
+    for (const Refusal& r : refusals) {
+        if (r.unreadable != unreadable) {
+            continue;
+        }
+        SCOPED_TRACE("input \"" + r.input.substr(0, 20) + "\" " + r.stdinRedirection);
+        const Outcome outcome = runProgram(r.input, r.stdinRedirection);
+        EXPECT_EQ(outcome.out, prompt);
+        EXPECT_EQ(outcome.err, r.error + lineEnd);
+        EXPECT_EQ(outcome.status, 1);
+    }
+}
+
+TEST(Dialogue, FailsOnANumberBeyondTheRangeOfADouble)
+{
+    expectRefusals(false);
+}
+
+TEST(Dialogue, FailsWhenTheInputCannotBeRead)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << "cmd can give a program neither a directory nor a closed handle as its standard input";
+#endif
+    expectRefusals(true);
 }
 
 } // namespace

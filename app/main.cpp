@@ -3,7 +3,12 @@
 
 #include "tax_schedule.h"
 
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <iostream>
+#include <limits>
 
 int main()
 {
@@ -13,6 +18,21 @@ int main()
     std::cout << "Please enter your 2008 taxable income: ";
     // Input without a number at its front leaves the income at 0.
     std::cin >> income;
+
+    // Input that could not be read at all (standard input a directory, or
+    // closed) is not empty input: it owes no tax of $0.00. std::cin reads
+    // through C's stdin, which keeps the error.
+    if (std::ferror(stdin)) {
+        const int error = errno;
+        std::cerr << "tax2008: could not read the taxable income: " << std::strerror(error) << '\n';
+        return 1;
+    }
+    // Beyond the range of a double the stream keeps the largest one and fails:
+    // its tax would be that of another income than the one typed.
+    if (std::cin.fail() && std::fabs(income) == std::numeric_limits<double>::max()) {
+        std::cerr << "tax2008: the taxable income is out of range\n";
+        return 1;
+    }
 
     std::cout.setf(std::ios::fixed);
     std::cout.setf(std::ios::showpoint);
