@@ -14,7 +14,8 @@ struct Case {
 };
 
 // Expected taxes are the doubles nearest to the decimals written; they must
-// match to the last bit.
+// match to the last bit. Grouped by what they show, several to a line.
+// clang-format off
 constexpr Case exactCases[] = {
     // Nothing is owed on no income or a loss.
     {0.0, 0.0}, {-0.0, 0.0}, {-500.0, 0.0},
@@ -32,12 +33,14 @@ constexpr Case exactCases[] = {
     {11438.36, 1314.5039999999999}, {81615.08, 16830.472399999999},
     {167653.04, 41076.253200000006}, {382276.08, 112393.378},
 };
+// clang-format on
 
 TEST(ComputeTax, MatchesTheScheduleToTheLastBit)
 {
     for (const Case& c : exactCases) {
         const double tax = computeTax(c.income);
-        EXPECT_EQ(tax, c.tax) << std::setprecision(17) << "income " << c.income << ": got " << tax << ", want " << c.tax;
+        EXPECT_EQ(tax, c.tax) << std::setprecision(17) << "income " << c.income << ": got " << tax << ", want "
+                              << c.tax;
     }
 }
 
