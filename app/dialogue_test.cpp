@@ -30,15 +30,16 @@ const std::string unwritableOutputs[] = {"> /dev/full", ">&-"};
 // The command that starts the program, quoted for the platform's shell.
 std::string program;
 
-std::string shellWord(std::string word)
+std::string shellWord(const std::string& word)
 {
 #ifdef _WIN32
-    for (char& c : word) {
+    std::string path = word;
+    for (char& c : path) {
         if (c == '/') {
             c = '\\';
         }
     }
-    return '"' + word + '"';
+    return '"' + path + '"';
 #else
     std::string quoted = "'";
     for (const char c : word) {
@@ -70,9 +71,10 @@ Outcome runProgram(const std::string& input, const std::string& stdinRedirection
                    const std::string& stdoutRedirection = toOutputFile)
 {
     std::ofstream(inputFile, std::ios::binary) << input;
-    std::remove(outputFile.c_str());
-    const int status = std::system(
-        (program + " " + stdinRedirection + " " + stdoutRedirection + " 2> " + errorFile).c_str());
+    // A case whose program writes nothing must not read the output of the one before.
+    static_cast<void>(std::remove(outputFile.c_str()));
+    const std::string command = program + " " + stdinRedirection + " " + stdoutRedirection + " 2> " + errorFile;
+    const int status = std::system(command.c_str()); // NOLINT(cert-env33-c): through the shell, as a user would
 #ifdef _WIN32
     return {readFile(outputFile), readFile(errorFile), status};
 #else
@@ -111,12 +113,18 @@ constexpr Dialogue dialogues[] = {
 
 const std::string prompt = "Please enter your 2008 taxable income: ";
 
+// All that the program writes to standard output for a tax printed as `amount`.
+std::string dialogueWithTax(const std::string& amount)
+{
+    return prompt + lineEnd + "Your 2008 tax is: $" + amount + lineEnd;
+}
+
 TEST(Dialogue, PrintsTheTaxInDollarsAndCents)
 {
     for (const Dialogue& d : dialogues) {
-        SCOPED_TRACE(std::string("input \"") + d.input + '"');
+        SCOPED_TRACE(testing::Message() << "input \"" << d.input << '"');
         const Outcome outcome = runProgram(d.input);
-        EXPECT_EQ(outcome.out, prompt + lineEnd + "Your 2008 tax is: $" + d.amount + lineEnd);
+        EXPECT_EQ(outcome.out, dialogueWithTax(d.amount));
         EXPECT_EQ(outcome.err, "");
         EXPECT_EQ(outcome.status, 0);
     }
@@ -155,7 +163,7 @@ void expectRefusals(bool unreadable)
         if (r.unreadable != unreadable) {
             continue;
         }
-        SCOPED_TRACE("input \"" + r.input.substr(0, 20) + "\" " + r.stdinRedirection);
+        SCOPED_TRACE(testing::Message() << "input \"" << r.input.substr(0, 20) << "\" " << r.stdinRedirection);
         const Outcome outcome = runProgram(r.input, r.stdinRedirection);
         EXPECT_EQ(outcome.out, prompt);
         EXPECT_EQ(outcome.err, r.error + lineEnd);

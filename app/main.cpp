@@ -22,7 +22,7 @@ int main()
     // Input that could not be read at all (standard input a directory, or
     // closed) is not empty input: it owes no tax of $0.00. std::cin reads
     // through C's stdin, which keeps the error.
-    if (std::ferror(stdin)) {
+    if (std::ferror(stdin) != 0) {
         const int error = errno;
         std::cerr << "tax2008: could not read the taxable income: " << std::strerror(error) << '\n';
         return 1;

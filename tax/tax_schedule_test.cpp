@@ -46,13 +46,17 @@ TEST(ComputeTax, MatchesTheScheduleToTheLastBit)
 
 TEST(ComputeTax, NeverDecreasesAsIncomeGrows)
 {
+    // From a loss to past the top bound in steps of 37 cents, then doubling up
+    // to the largest doubles.
     double previous = computeTax(-1000.0);
-    for (double income = -1000.0; income < 400000.0; income += 0.37) {
+    for (int step = 1; step <= 1'100'000; ++step) {
+        const double income = -1000.0 + 0.37 * step;
         const double tax = computeTax(income);
         ASSERT_GE(tax, previous) << "income " << income;
         previous = tax;
     }
-    for (double income = 400000.0; income < DBL_MAX / 2; income *= 1.5) {
+    for (int doubling = 1; std::ldexp(400000.0, doubling) < DBL_MAX / 2; ++doubling) {
+        const double income = std::ldexp(400000.0, doubling);
         const double tax = computeTax(income);
         ASSERT_GE(tax, previous) << "income " << income;
         previous = tax;
