@@ -179,7 +179,7 @@ TEST(Dialogue, FailsOnANumberBeyondTheRangeOfADouble)
 TEST(Dialogue, FailsWhenTheInputCannotBeRead)
 {
 #ifdef _WIN32
-    GTEST_SKIP() << "cmd can give a program neither a directory nor a closed handle as its standard input";
+    GTEST_SKIP() << "cmd can neither redirect a program's standard input from a directory nor close it";
 #endif
     expectRefusals(true);
 }

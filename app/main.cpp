@@ -20,7 +20,7 @@ int main()
     std::cin >> income;
 
     // Input that could not be read at all (standard input a directory, or
-    // closed) is not empty input: it owes no tax of $0.00. std::cin reads
+    // closed) must not pass for empty input and its $0.00. std::cin reads
     // through C's stdin, which keeps the error.
     if (std::ferror(stdin) != 0) {
         const int error = errno;
