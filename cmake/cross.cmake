@@ -1,0 +1,64 @@
+# Cross build with one of Debian's cross compilers, chosen by its GNU triplet
+# in TAX2008_TRIPLET: MinGW-w64 for Windows (i686-w64-mingw32 from
+# g++-mingw-w64-i686-posix, x86_64-w64-mingw32 from g++-mingw-w64-x86-64-posix)
+# or g++-<triplet> for Linux (aarch64-linux-gnu, ...). Programs and tests run
+# under Wine or qemu-user.
+if(NOT TAX2008_TRIPLET)
+    message(FATAL_ERROR "TAX2008_TRIPLET must name the cross compiler's triplet, such as aarch64-linux-gnu")
+endif()
+# CMake's checks of the compiler build test projects that read this file too.
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES TAX2008_TRIPLET)
+
+string(REGEX MATCH "^[^-]+" CMAKE_SYSTEM_PROCESSOR ${TAX2008_TRIPLET})
+set(CMAKE_STRIP ${TAX2008_TRIPLET}-strip)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${TAX2008_TRIPLET})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+if(TAX2008_TRIPLET MATCHES "-mingw32$")
+    set(CMAKE_SYSTEM_NAME Windows)
+    # The -posix compilers: GCC's win32 thread model has no std::mutex, which
+    # GoogleTest needs.
+    set(CMAKE_C_COMPILER ${TAX2008_TRIPLET}-gcc-posix)
+    set(CMAKE_CXX_COMPILER ${TAX2008_TRIPLET}-g++-posix)
+    set(CMAKE_RC_COMPILER ${TAX2008_TRIPLET}-windres)
+
+    if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+        # 64-bit Wine's own loader: Debian's `wine` starts the 32-bit one
+        # whenever it is installed, and not every host can start that.
+        find_program(WINE_PROGRAM wine64 PATHS /usr/lib/wine)
+        set(wine_loader WINELOADER=${WINE_PROGRAM})
+    else()
+        find_program(WINE_PROGRAM wine)
+    endif()
+    if(WINE_PROGRAM)
+        # The wineserver of the same installation as this wine, and a Wine
+        # prefix of the build's own rather than the user's ~/.wine.
+        get_filename_component(wine_directory ${WINE_PROGRAM} DIRECTORY)
+        find_program(WINESERVER_PROGRAM wineserver HINTS ${wine_directory} NO_DEFAULT_PATH)
+        set(WINE_ENVIRONMENT WINEPREFIX=${CMAKE_BINARY_DIR}/wine WINESERVER=${WINESERVER_PROGRAM} ${wine_loader}
+            # Without its debugging notes on standard error, which the tests read.
+            WINEDEBUG=-all)
+        set(CMAKE_CROSSCOMPILING_EMULATOR env ${WINE_ENVIRONMENT} ${WINE_PROGRAM})
+    endif()
+else()
+    set(CMAKE_SYSTEM_NAME Linux)
+    set(CMAKE_C_COMPILER ${TAX2008_TRIPLET}-gcc)
+    set(CMAKE_CXX_COMPILER ${TAX2008_TRIPLET}-g++)
+
+    # qemu-user finds the C library and the loader of the target under
+    # /usr/<triplet>. It names two processors otherwise than GCC does.
+    set(qemu_processor ${CMAKE_SYSTEM_PROCESSOR})
+    if(qemu_processor MATCHES "^i.86$")
+        set(qemu_processor i386)
+    elseif(qemu_processor STREQUAL "powerpc64le")
+        set(qemu_processor ppc64le)
+    endif()
+    find_program(QEMU_PROGRAM qemu-${qemu_processor})
+    if(QEMU_PROGRAM)
+        set(CMAKE_CROSSCOMPILING_EMULATOR ${QEMU_PROGRAM} -L /usr/${TAX2008_TRIPLET})
+    endif()
+endif()

@@ -1,0 +1,11 @@
+# Installs `file`, compressed as Debian wants it (no name or time stamp in the
+# gzip header), into `destination`.
+function(tax2008_install_gzipped file destination)
+    get_filename_component(name ${file} NAME)
+    add_custom_command(OUTPUT ${name}.gz
+        COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_CURRENT_SOURCE_DIR}/${file} ${name}
+        COMMAND gzip -9nf ${name}
+        DEPENDS ${file} VERBATIM)
+    add_custom_target(gzip_${name} ALL DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/${name}.gz)
+    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${name}.gz DESTINATION ${destination})
+endfunction()

@@ -1,0 +1,61 @@
+# The test suite's GoogleTest, and what a test needs to run where the
+# programs are built for another system: an emulator, a server beside it, or
+# a host that can start them at all.
+
+set(TAX2008_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH
+    "GoogleTest's sources, built with the cross compiler for a cross build")
+
+# Runs the test program `name`, with any further arguments, as a test, with
+# whatever the platform needs up first; or reports it skipped, and why, where
+# the host cannot start it.
+function(tax2008_add_test name)
+    if(tax2008_tests_skipped_because)
+        add_test(NAME ${name} COMMAND ${CMAKE_COMMAND} -E echo "skipped: ${tax2008_tests_skipped_because}")
+        set_tests_properties(${name} PROPERTIES SKIP_REGULAR_EXPRESSION "^skipped: ")
+        return()
+    endif()
+    add_test(NAME ${name} COMMAND ${name} ${ARGN})
+    if(tax2008_test_fixtures)
+        set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED ${tax2008_test_fixtures})
+    endif()
+endfunction()
+
+if(NOT BUILD_TESTING)
+    return()
+endif()
+
+if(CMAKE_CROSSCOMPILING)
+    # A cross compiler has no GoogleTest of its own: build it from source, as
+    # it is, without link-time optimisation (its code is not ours to keep free
+    # of warnings there).
+    set(INSTALL_GTEST OFF)
+    set(BUILD_GMOCK OFF)
+    set(CMAKE_INTERPROCEDURAL_OPTIMIZATION OFF)
+    add_subdirectory(${TAX2008_GOOGLETEST_SOURCE} googletest EXCLUDE_FROM_ALL SYSTEM)
+    unset(CMAKE_INTERPROCEDURAL_OPTIMIZATION)
+else()
+    find_package(GTest REQUIRED)
+endif()
+
+if(WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR)
+    # 32-bit Wine is a 32-bit x86 Linux program, and many containers and
+    # virtual machines cannot start those. Asked once, here: there the tests
+    # are reported as skipped, with the reason, neither failed nor passed.
+    execute_process(COMMAND env LC_ALL=C ${CMAKE_CROSSCOMPILING_EMULATOR} --version
+        RESULT_VARIABLE wine_status OUTPUT_QUIET ERROR_VARIABLE wine_error)
+    if(NOT wine_status EQUAL 0 AND wine_error MATCHES "Exec format error")
+        math(EXPR bits "${CMAKE_SIZEOF_VOID_P} * 8")
+        set(tax2008_tests_skipped_because "this host cannot start ${bits}-bit x86 programs")
+        message(STATUS "The tests are skipped: ${tax2008_tests_skipped_because}")
+    else()
+        # One wineserver serves the whole test run: started, and its prefix
+        # made, by a first run whose streams are not a test's pipes (its
+        # helper processes would inherit them, and the test would wait on them).
+        list(JOIN CMAKE_CROSSCOMPILING_EMULATOR " " wine)
+        list(JOIN WINE_ENVIRONMENT " " wine_environment)
+        add_test(NAME wine_server COMMAND sh -c
+            "exec </dev/null >/dev/null 2>&1; env ${wine_environment} ${WINESERVER_PROGRAM} -p30; WINEDLLOVERRIDES=mscoree,mshtml= ${wine} cmd /c exit")
+        set_tests_properties(wine_server PROPERTIES FIXTURES_SETUP wine)
+        set(tax2008_test_fixtures wine)
+    endif()
+endif()
