@@ -11,9 +11,19 @@
 #include <iostream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #ifndef _WIN32
 #include <sys/wait.h>
+#endif
+#ifdef __linux__
+#include <chrono>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -27,7 +37,9 @@ const std::string lineEnd = "\n";
 const std::string unwritableOutputs[] = {"> /dev/full", ">&-"};
 #endif
 
-// The command that starts the program, quoted for the platform's shell.
+// The command that starts the program, as this test's arguments, and quoted
+// for the platform's shell.
+std::vector<std::string> programArguments;
 std::string program;
 
 std::string shellWord(const std::string& word)
@@ -148,6 +160,12 @@ struct Refusal {
     std::string error;
 };
 
+#ifdef _LIBCPP_VERSION
+constexpr bool libcxx = true;
+#else
+constexpr bool libcxx = false;
+#endif
+
 const std::string outOfRange = "tax2008: the taxable income is out of range";
 const Refusal refusals[] = {
     {true, "", "< .", "tax2008: could not read the taxable income: Is a directory"},
@@ -176,12 +194,133 @@ TEST(Dialogue, FailsOnANumberBeyondTheRangeOfADouble)
     expectRefusals(false);
 }
 
+// Inputs that the C++ libraries read differently: libstdc++ takes in only the
+// characters of a decimal number, libc++ also hexadecimal numbers, "inf" and
+// "nan", and letters that could be hexadecimal digits (then finding no number
+// in "50000abc"). An infinite income is out of range like a too large one.
+struct LibraryReading {
+    const char* input;
+    const char* libstdcxxAmount; // the amount printed, or nullptr for the range error
+    const char* libcxxAmount;
+};
+
+constexpr LibraryReading libraryReadings[] = {
+    {"inf\n", "0.00", nullptr},           {"INF\n", "0.00", nullptr},
+    {"-inf\n", "0.00", nullptr},          {"nan\n", "0.00", "0.00"},
+    {"0x10\n", "0.00", "1.60"},           {"50000abc\n", "8843.75", "0.00"},
+    {"12345.67abc\n", "1450.60", "0.00"}, {"1e5x\n", "21978.25", "0.00"},
+};
+
+TEST(Dialogue, ReadsAsItsCppLibraryDoes)
+{
+    for (const LibraryReading& r : libraryReadings) {
+        SCOPED_TRACE(testing::Message() << "input \"" << r.input << '"');
+        const char* amount = libcxx ? r.libcxxAmount : r.libstdcxxAmount;
+        const Outcome outcome = runProgram(r.input);
+        EXPECT_EQ(outcome.out, amount != nullptr ? dialogueWithTax(amount) : prompt);
+        EXPECT_EQ(outcome.err, amount != nullptr ? "" : outOfRange + lineEnd);
+        EXPECT_EQ(outcome.status, amount != nullptr ? 0 : 1);
+    }
+}
+
 TEST(Dialogue, FailsWhenTheInputCannotBeRead)
 {
 #ifdef _WIN32
     GTEST_SKIP() << "cmd can neither redirect a program's standard input from a directory nor close it";
 #endif
     expectRefusals(true);
+}
+
+#ifdef __linux__
+// Whether process `pid` sleeps, as it does waiting in a read.
+bool isAsleep(pid_t pid)
+{
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string field;
+    stat.ignore(1024, ')'); // past the pid and the command's name
+    stat >> field;
+    return field == "S";
+}
+
+// Starts the program on a new pseudo-terminal, types `typed` (no line end)
+// once it has asked, and hangs the terminal up while the program waits for
+// more of the number. Returns what the program wrote on standard error.
+std::string hangUpAfterTyping(const std::string& typed)
+{
+    const int terminal = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (terminal < 0 || grantpt(terminal) != 0 || unlockpt(terminal) != 0) {
+        ADD_FAILURE() << "no pseudo-terminal";
+        return {};
+    }
+    const int user = open(ptsname(terminal), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    // Raw, so that what is typed reaches the program without a line end, but
+    // echoed, so that this side sees when it has arrived.
+    termios mode{};
+    tcgetattr(user, &mode);
+    cfmakeraw(&mode);
+    mode.c_lflag |= ECHO;
+    tcsetattr(user, TCSANOW, &mode);
+
+    std::vector<char*> argv;
+    argv.reserve(programArguments.size() + 1);
+    for (std::string& argument : programArguments) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t streams{};
+    posix_spawn_file_actions_init(&streams);
+    posix_spawn_file_actions_adddup2(&streams, user, 0);
+    posix_spawn_file_actions_adddup2(&streams, user, 1);
+    posix_spawn_file_actions_addopen(&streams, 2, errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    pid_t pid = 0;
+    const int spawned = posix_spawnp(&pid, argv[0], &streams, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&streams);
+    if (spawned != 0) {
+        ADD_FAILURE() << "could not start " << argv[0];
+        return {};
+    }
+
+    // Reads the terminal until `text` has been shown on it (the prompt, then
+    // the echo of what was typed).
+    std::string shown;
+    const auto waitFor = [&](const std::string& text) {
+        char c = 0;
+        while (shown.find(text) == std::string::npos && read(terminal, &c, 1) == 1) {
+            shown += c;
+        }
+    };
+    waitFor(prompt);
+    static_cast<void>(write(terminal, typed.data(), typed.size()));
+    waitFor(typed);
+    // The number is read once nothing is left to read and the program sleeps
+    // again, in its next read.
+    int unread = 1;
+    for (int tries = 0; tries < 1000 && (unread != 0 || !isAsleep(pid)); ++tries) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ioctl(user, FIONREAD, &unread);
+    }
+    close(terminal);
+    close(user);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << "status " << status;
+    return readFile(errorFile);
+}
+#endif
+
+// A terminal hung up while the program waits for more of a number: the read
+// fails with the terminal's error, whatever the conversion of the number read
+// so far (out of range, for two of them) did to errno.
+TEST(Dialogue, NamesTheCauseOfAReadErrorAfterANumber)
+{
+#ifndef __linux__
+    GTEST_SKIP() << "needs a Linux pseudo-terminal, to hang up while the program reads";
+#else
+    for (const char* typed : {"50000", "1e-400", "1e400"}) {
+        SCOPED_TRACE(typed);
+        EXPECT_EQ(hangUpAfterTyping(typed), "tax2008: could not read the taxable income: Input/output error\n");
+    }
+#endif
 }
 
 } // namespace
@@ -193,8 +332,9 @@ int main(int argc, char** argv)
         std::cerr << "usage: dialogue_test [emulator ...] tax2008\n";
         return 2;
     }
-    for (int i = 1; i < argc; ++i) {
-        program += (i > 1 ? " " : "") + shellWord(argv[i]);
+    programArguments.assign(argv + 1, argv + argc);
+    for (const std::string& argument : programArguments) {
+        program += (program.empty() ? "" : " ") + shellWord(argument);
     }
     return RUN_ALL_TESTS();
 }

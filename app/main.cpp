@@ -10,6 +10,23 @@
 #include <iostream>
 #include <limits>
 
+namespace {
+
+// Why standard input could not be read. The errno that the failed read left
+// may since have been overwritten by the conversion of the number read before
+// it (ERANGE after 1e-400), so the read is tried once more for its own cause.
+int readErrorCause()
+{
+    std::clearerr(stdin);
+    errno = 0;
+    if (std::getc(stdin) == EOF && std::ferror(stdin) != 0 && errno != 0) {
+        return errno;
+    }
+    return EIO; // the error did not come back: only "an input/output error" is known
+}
+
+} // namespace
+
 int main()
 {
     double income = 0.0;
@@ -23,13 +40,13 @@ int main()
     // closed) must not pass for empty input and its $0.00. std::cin reads
     // through C's stdin, which keeps the error.
     if (std::ferror(stdin) != 0) {
-        const int error = errno;
-        std::cerr << "tax2008: could not read the taxable income: " << std::strerror(error) << '\n';
+        std::cerr << "tax2008: could not read the taxable income: " << std::strerror(readErrorCause()) << '\n';
         return 1;
     }
-    // Beyond the range of a double the stream keeps the largest one and fails:
-    // its tax would be that of another income than the one typed.
-    if (std::cin.fail() && std::fabs(income) == std::numeric_limits<double>::max()) {
+    // Beyond the range of a double, libstdc++ keeps the largest one and fails,
+    // and libc++ keeps an infinity, as it does for "inf": either way the tax
+    // would not be that of the income typed.
+    if (std::isinf(income) || (std::cin.fail() && std::fabs(income) == std::numeric_limits<double>::max())) {
         std::cerr << "tax2008: the taxable income is out of range\n";
         return 1;
     }

@@ -2,8 +2,12 @@
 # programs are built for another system: an emulator, a server beside it, or
 # a host that can start them at all.
 
-set(TAX2008_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH
-    "GoogleTest's sources, built with the cross compiler for a cross build")
+# A cross compiler, or another C++ library than the system's, has no
+# GoogleTest of its own: it is built from source, as it is, without link-time
+# optimisation (its code is not ours to keep free of warnings there).
+option(TAX2008_GOOGLETEST_FROM_SOURCE "Build GoogleTest from its sources with the project's compiler and options"
+    ${CMAKE_CROSSCOMPILING})
+set(TAX2008_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest's sources")
 
 # Runs the test program `name`, with any further arguments, as a test, with
 # whatever the platform needs up first; or reports it skipped, and why, where
@@ -24,10 +28,7 @@ if(NOT BUILD_TESTING)
     return()
 endif()
 
-if(CMAKE_CROSSCOMPILING)
-    # A cross compiler has no GoogleTest of its own: build it from source, as
-    # it is, without link-time optimisation (its code is not ours to keep free
-    # of warnings there).
+if(TAX2008_GOOGLETEST_FROM_SOURCE)
     set(INSTALL_GTEST OFF)
     set(BUILD_GMOCK OFF)
     set(CMAKE_INTERPROCEDURAL_OPTIMIZATION OFF)
