@@ -13,6 +13,12 @@ endif()
 
 set(CMAKE_CXX_EXTENSIONS OFF)
 
+# Optimised unless another build type is asked for.
+get_property(multi_config GLOBAL PROPERTY GENERATOR_IS_MULTI_CONFIG)
+if(NOT multi_config AND NOT CMAKE_BUILD_TYPE)
+    set(CMAKE_BUILD_TYPE Release CACHE STRING "The build type: Release unless asked otherwise" FORCE)
+endif()
+
 # GCC, and every compiler of the Clang family that takes GCC's options
 # (Clang, AppleClang, IntelLLVM, ...).
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" OR CMAKE_CXX_COMPILER_FRONTEND_VARIANT STREQUAL "GNU")
@@ -27,7 +33,11 @@ target_compile_options(tax2008_build_options INTERFACE
 if(TAX2008_STATIC_RUNTIME)
     # The C and C++ runtimes and, on Windows, winpthread: a program that runs
     # on any system of its kind, whatever its C library's version.
-    target_link_options(tax2008_build_options INTERFACE -static)
+    if(MSVC)
+        set(CMAKE_MSVC_RUNTIME_LIBRARY "MultiThreaded$<$<CONFIG:Debug>:Debug>")
+    else()
+        target_link_options(tax2008_build_options INTERFACE -static)
+    endif()
 endif()
 if(TAX2008_SANITIZE)
     target_compile_options(tax2008_build_options INTERFACE

@@ -1,11 +1,13 @@
-# Installs `file`, compressed as Debian wants it (no name or time stamp in the
-# gzip header), into `destination`.
+# Installs `file` (a path relative to the current source directory, or
+# absolute), compressed as Debian wants it (no name or time stamp in the gzip
+# header), into `destination`.
 function(tax2008_install_gzipped file destination)
     get_filename_component(name ${file} NAME)
+    get_filename_component(path ${file} ABSOLUTE)
     add_custom_command(OUTPUT ${name}.gz
-        COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_CURRENT_SOURCE_DIR}/${file} ${name}
+        COMMAND ${CMAKE_COMMAND} -E copy ${path} ${name}
         COMMAND gzip -9nf ${name}
-        DEPENDS ${file} VERBATIM)
+        DEPENDS ${path} VERBATIM)
     add_custom_target(gzip_${name} ALL DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/${name}.gz)
     install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${name}.gz DESTINATION ${destination})
 endfunction()

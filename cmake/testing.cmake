@@ -9,6 +9,22 @@ option(TAX2008_GOOGLETEST_FROM_SOURCE "Build GoogleTest from its sources with th
     ${CMAKE_CROSSCOMPILING})
 set(TAX2008_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest's sources")
 
+# Unless BUILD_TESTING says otherwise, the suite is built where GoogleTest is
+# at hand, so that a plain `cmake -S . -B build` works without it; asked for,
+# it needs GoogleTest.
+if(NOT DEFINED BUILD_TESTING)
+    if(NOT TAX2008_GOOGLETEST_FROM_SOURCE)
+        find_package(GTest QUIET)
+    endif()
+    if(GTest_FOUND OR (TAX2008_GOOGLETEST_FROM_SOURCE AND EXISTS ${TAX2008_GOOGLETEST_SOURCE}/CMakeLists.txt))
+        set(BUILD_TESTING ON CACHE BOOL "Build the test suite")
+    else()
+        message(STATUS "No GoogleTest: the test suite is not built (-DBUILD_TESTING=ON asks for it)")
+        set(BUILD_TESTING OFF CACHE BOOL "Build the test suite")
+    endif()
+endif()
+include(CTest)
+
 # Runs the test program `name`, with any further arguments, as a test, with
 # whatever the platform needs up first; or reports it skipped, and why, where
 # the host cannot start it.
