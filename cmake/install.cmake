@@ -1,3 +1,10 @@
+# How the project installs its files.
+
+# Directories made by the installation are rwxr-xr-x whatever the umask, so
+# that the packages are the same wherever they are built.
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+
 # Installs `file` (a path relative to the current source directory, or
 # absolute), compressed as Debian wants it (no name or time stamp in the gzip
 # header), into `destination`.
