@@ -290,7 +290,9 @@ std::string hangUpAfterTyping(const std::string& typed)
         }
     };
     waitFor(prompt);
-    static_cast<void>(write(terminal, typed.data(), typed.size()));
+    if (write(terminal, typed.data(), typed.size()) != static_cast<ssize_t>(typed.size())) {
+        ADD_FAILURE() << "could not type " << typed;
+    }
     waitFor(typed);
     // The number is read once nothing is left to read and the program sleeps
     // again, in its next read.
