@@ -1,8 +1,9 @@
 # Run by CPack after it has built a package, before it writes the checksum:
 # makes the package the same bytes wherever and by whomever it is built. Its
-# time stamps come from package_time.cmake; this evens out the rest: the
-# members' order and owners in a tarball, the times in the ar headers of a
-# .deb, and the times (in local time) and owner fields of a zip.
+# time stamps come from package_time.cmake and its directories' modes from
+# package_modes.cmake; this evens out the rest: the members' order and owners
+# in a tarball, the modes of the ar members of a .deb, and the times (in local
+# time) and owner fields of a zip.
 set(epoch $ENV{SOURCE_DATE_EPOCH})
 foreach(package IN LISTS CPACK_PACKAGE_FILES)
     if(package MATCHES "\\.tar\\.gz$")
@@ -14,7 +15,7 @@ foreach(package IN LISTS CPACK_PACKAGE_FILES)
             OUTPUT_FILE ${package}
             COMMAND_ERROR_IS_FATAL ANY)
     elseif(package MATCHES "\\.deb$")
-        execute_process(COMMAND strip-nondeterminism --normalizers=+ar --timestamp ${epoch} ${package}
+        execute_process(COMMAND strip-nondeterminism --normalizers=+ar --type ar --timestamp ${epoch} ${package}
             COMMAND_ERROR_IS_FATAL ANY)
     elseif(package MATCHES "\\.zip$")
         execute_process(COMMAND strip-nondeterminism --type zip --timestamp ${epoch} ${package}
