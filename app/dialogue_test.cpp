@@ -19,6 +19,7 @@
 #ifdef __linux__
 #include <chrono>
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -281,11 +282,12 @@ std::string hangUpAfterTyping(const std::string& typed)
     }
 
     // Reads the terminal until `text` has been shown on it (the prompt, then
-    // the echo of what was typed).
+    // the echo of what was typed), or nothing more comes for ten seconds.
     std::string shown;
     const auto waitFor = [&](const std::string& text) {
+        pollfd readable{terminal, POLLIN, 0};
         char c = 0;
-        while (shown.find(text) == std::string::npos && read(terminal, &c, 1) == 1) {
+        while (shown.find(text) == std::string::npos && poll(&readable, 1, 10'000) == 1 && read(terminal, &c, 1) == 1) {
             shown += c;
         }
     };
