@@ -7,14 +7,18 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
 #ifndef _WIN32
+#include <csignal>
 #include <sys/wait.h>
+#include <unistd.h>
 #endif
 #ifdef __linux__
 #include <chrono>
@@ -24,7 +28,6 @@
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <thread>
-#include <unistd.h>
 #endif
 
 namespace {
@@ -74,8 +77,33 @@ std::string readFile(const std::string& path)
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-const std::string inputFile = "dialogue.in", outputFile = "dialogue.out", errorFile = "dialogue.err";
-const std::string fromInputFile = "< " + inputFile, toOutputFile = "> " + outputFile;
+// The scratch files, in a folder of the test's own that main() makes and
+// removes, so that a run by hand leaves nothing in the current folder.
+std::string inputFile, outputFile, errorFile;
+std::string fromInputFile, toOutputFile;
+
+// Runs `command` through the shell, its standard error into the error file.
+// A program ended by a signal has the status a POSIX shell gives it, 128 and
+// the signal's number.
+Outcome runCommand(const std::string& command)
+{
+#ifdef _WIN32
+    // cmd /c drops the first and the last quote of a line that has more than
+    // two: these are the ones it drops.
+    const std::string line = '"' + command + " 2> " + shellWord(errorFile) + '"';
+#else
+    const std::string line = command + " 2> " + shellWord(errorFile);
+#endif
+    const int status = std::system(line.c_str()); // NOLINT(cert-env33-c): through the shell, as a user would
+#ifdef _WIN32
+    return {readFile(outputFile), readFile(errorFile), status};
+#else
+    if (WIFSIGNALED(status)) {
+        return {readFile(outputFile), readFile(errorFile), 128 + WTERMSIG(status)};
+    }
+    return {readFile(outputFile), readFile(errorFile), WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+#endif
+}
 
 // Feeds `input` to the program through the shell's redirections of its
 // standard input and output: by default from and to files, the output file
@@ -86,13 +114,7 @@ Outcome runProgram(const std::string& input, const std::string& stdinRedirection
     std::ofstream(inputFile, std::ios::binary) << input;
     // A case whose program writes nothing must not read the output of the one before.
     static_cast<void>(std::remove(outputFile.c_str()));
-    const std::string command = program + " " + stdinRedirection + " " + stdoutRedirection + " 2> " + errorFile;
-    const int status = std::system(command.c_str()); // NOLINT(cert-env33-c): through the shell, as a user would
-#ifdef _WIN32
-    return {readFile(outputFile), readFile(errorFile), status};
-#else
-    return {readFile(outputFile), readFile(errorFile), WIFEXITED(status) ? WEXITSTATUS(status) : -1};
-#endif
+    return runCommand(program + " " + stdinRedirection + " " + stdoutRedirection);
 }
 
 struct Dialogue {
@@ -122,6 +144,11 @@ constexpr Dialogue dialogues[] = {
     {"$50000\n", "0.00"},
     {"\n\n", "0.00"},
     {"", "0.00"},
+    // An "e" after the digits starts an exponent, which then has no digits.
+    {"50000e\n", "0.00"},
+    {"50000EUR\n", "0.00"},
+    // Too small for a double: 0, or the nearest tiny amount.
+    {"1e-400\n", "0.00"},
 };
 
 const std::string prompt = "Please enter your 2008 taxable income: ";
@@ -157,7 +184,7 @@ TEST(Dialogue, FailsWhenTheResultCannotBeWritten)
 struct Refusal {
     bool unreadable; // the read itself fails, rather than the number in it
     std::string input;
-    std::string stdinRedirection;
+    std::string stdinRedirection; // none: from the input file
     std::string error;
 };
 
@@ -171,9 +198,9 @@ const std::string outOfRange = "tax2008: the taxable income is out of range";
 const Refusal refusals[] = {
     {true, "", "< .", "tax2008: could not read the taxable income: Is a directory"},
     {true, "", "<&-", "tax2008: could not read the taxable income: Bad file descriptor"},
-    {false, "1e400\n", fromInputFile, outOfRange},
-    {false, "-1e400\n", fromInputFile, outOfRange},
-    {false, std::string(400, '9') + "\n", fromInputFile, outOfRange},
+    {false, "1e400\n", "", outOfRange},
+    {false, "-1e400\n", "", outOfRange},
+    {false, std::string(400, '9') + "\n", "", outOfRange},
 };
 
 void expectRefusals(bool unreadable)
@@ -183,7 +210,7 @@ void expectRefusals(bool unreadable)
             continue;
         }
         SCOPED_TRACE(testing::Message() << "input \"" << r.input.substr(0, 20) << "\" " << r.stdinRedirection);
-        const Outcome outcome = runProgram(r.input, r.stdinRedirection);
+        const Outcome outcome = runProgram(r.input, r.stdinRedirection.empty() ? fromInputFile : r.stdinRedirection);
         EXPECT_EQ(outcome.out, prompt);
         EXPECT_EQ(outcome.err, r.error + lineEnd);
         EXPECT_EQ(outcome.status, 1);
@@ -230,6 +257,62 @@ TEST(Dialogue, FailsWhenTheInputCannotBeRead)
     GTEST_SKIP() << "cmd can neither redirect a program's standard input from a directory nor close it";
 #endif
     expectRefusals(true);
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+#define TAX2008_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TAX2008_SANITIZED 1
+#endif
+#endif
+
+// A number too long for the memory the program may have: the C++ library
+// fails to collect its digits, and libstdc++ took that for no number, $0.00.
+TEST(Dialogue, FailsOnANumberTooLongForItsMemory)
+{
+#if defined(_WIN32)
+    GTEST_SKIP() << "cmd cannot limit a program's memory";
+#elif defined(TAX2008_SANITIZED)
+    GTEST_SKIP() << "AddressSanitizer needs more address space than the limit leaves";
+#else
+    if (programArguments.size() > 1) {
+        GTEST_SKIP() << "an emulator needs more address space than the limit leaves";
+    }
+    // Sixty million nines, under a limit of a hundred megabytes: the digits
+    // fit, but not twice over, as a growing string needs them.
+    static_cast<void>(std::remove(outputFile.c_str()));
+    const Outcome outcome =
+        runCommand("ulimit -v 100000; head -c 60000000 /dev/zero | tr '\\0' 9 | " + program + " " + toOutputFile);
+    EXPECT_EQ(outcome.out, prompt);
+    EXPECT_EQ(outcome.err, "tax2008: could not read the taxable income: Cannot allocate memory\n");
+    EXPECT_EQ(outcome.status, 1);
+#endif
+}
+
+// Standard output a pipe whose reader is gone: the program ends by SIGPIPE as
+// other tools do, or where SIGPIPE is ignored, fails with the write error.
+TEST(Dialogue, EndsWhenItsReaderIsGone)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows has no SIGPIPE, and cmd no way to pass a pipe without a reader";
+#else
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    close(ends[0]);
+    const std::string toClosedPipe = ">&" + std::to_string(ends[1]);
+    static_cast<void>(std::remove(outputFile.c_str()));
+    std::ofstream(inputFile, std::ios::binary) << "50000\n";
+
+    const Outcome ended = runCommand(program + " " + fromInputFile + " " + toClosedPipe);
+    EXPECT_EQ(ended.status, 128 + SIGPIPE);
+    EXPECT_EQ(ended.err, "");
+
+    const Outcome ignored = runCommand("trap '' PIPE; " + program + " " + fromInputFile + " " + toClosedPipe);
+    EXPECT_EQ(ignored.status, 1);
+    EXPECT_EQ(ignored.err, "tax2008: could not write the result to standard output\n");
+    close(ends[1]);
+#endif
 }
 
 #ifdef __linux__
@@ -305,8 +388,18 @@ std::string hangUpAfterTyping(const std::string& typed)
     }
     close(terminal);
     close(user);
+    // A program that does not end within ten seconds of the hang-up fails
+    // the test, rather than holding it up.
     int status = 0;
-    waitpid(pid, &status, 0);
+    for (int tries = 0; tries < 1000 && waitpid(pid, &status, WNOHANG) == 0; ++tries) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    if (waitpid(pid, &status, WNOHANG) == 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        ADD_FAILURE() << "the program did not end when its terminal was hung up";
+        return readFile(errorFile);
+    }
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << "status " << status;
     return readFile(errorFile);
 }
@@ -340,5 +433,20 @@ int main(int argc, char** argv)
     for (const std::string& argument : programArguments) {
         program += (program.empty() ? "" : " ") + shellWord(argument);
     }
-    return RUN_ALL_TESTS();
+
+    namespace fs = std::filesystem;
+    fs::path scratch;
+    std::random_device random;
+    do {
+        scratch = fs::temp_directory_path() / ("tax2008-dialogue-" + std::to_string(random()));
+    } while (!fs::create_directory(scratch));
+    inputFile = (scratch / "in").string();
+    outputFile = (scratch / "out").string();
+    errorFile = (scratch / "err").string();
+    fromInputFile = "< " + shellWord(inputFile);
+    toOutputFile = "> " + shellWord(outputFile);
+
+    const int failed = RUN_ALL_TESTS();
+    fs::remove_all(scratch);
+    return failed;
 }

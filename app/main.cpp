@@ -12,11 +12,18 @@
 
 namespace {
 
-// Why standard input could not be read. The errno that the failed read left
-// may since have been overwritten by the conversion of the number read before
-// it (ERANGE after 1e-400), so the read is tried once more for its own cause.
-int readErrorCause()
+// Why standard input could not be read. A read error is kept by C's stdin,
+// through which std::cin reads; the errno that the failed read left may since
+// have been overwritten by the conversion of the number read before it (ERANGE
+// after 1e-400), so the read is tried once more for its own cause. A stream
+// that went bad without one failed in the C++ library itself: libstdc++ takes
+// a failed allocation while it collects the digits for bad input, and the
+// allocator left its cause in errno.
+int readErrorCause(int errnoAfterRead)
 {
+    if (std::ferror(stdin) == 0) {
+        return errnoAfterRead != 0 ? errnoAfterRead : EIO;
+    }
     std::clearerr(stdin);
     errno = 0;
     if (std::getc(stdin) == EOF && std::ferror(stdin) != 0 && errno != 0) {
@@ -34,13 +41,16 @@ int main()
     // Reading from std::cin flushes the prompt first: the two streams are tied.
     std::cout << "Please enter your 2008 taxable income: ";
     // Input without a number at its front leaves the income at 0.
+    errno = 0;
     std::cin >> income;
+    const int errnoAfterRead = errno;
 
-    // Input that could not be read at all (standard input a directory, or
-    // closed) must not pass for empty input and its $0.00. std::cin reads
-    // through C's stdin, which keeps the error.
-    if (std::ferror(stdin) != 0) {
-        std::cerr << "tax2008: could not read the taxable income: " << std::strerror(readErrorCause()) << '\n';
+    // Input that could not be read (standard input a directory, or closed, or
+    // a number too long to hold in memory) must not pass for empty input and
+    // its $0.00.
+    if (std::ferror(stdin) != 0 || std::cin.bad()) {
+        std::cerr << "tax2008: could not read the taxable income: " << std::strerror(readErrorCause(errnoAfterRead))
+                  << '\n';
         return 1;
     }
     // Beyond the range of a double, libstdc++ keeps the largest one and fails,

@@ -26,15 +26,16 @@ endif()
 include(CTest)
 
 # Runs the test program `name`, with any further arguments, as a test, with
-# whatever the platform needs up first; or reports it skipped, and why, where
-# the host cannot start it.
-function(tax2008_add_test name)
+# whatever the platform needs up first, failing it after `timeout` seconds; or
+# reports it skipped, and why, where the host cannot start it.
+function(tax2008_add_test name timeout)
     if(tax2008_tests_skipped_because)
         add_test(NAME ${name} COMMAND ${CMAKE_COMMAND} -E echo "skipped: ${tax2008_tests_skipped_because}")
         set_tests_properties(${name} PROPERTIES SKIP_REGULAR_EXPRESSION "^skipped: ")
         return()
     endif()
     add_test(NAME ${name} COMMAND ${name} ${ARGN})
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${timeout})
     if(tax2008_test_fixtures)
         set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED ${tax2008_test_fixtures})
     endif()
@@ -72,7 +73,8 @@ if(WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR)
         list(JOIN WINE_ENVIRONMENT " " wine_environment)
         add_test(NAME wine_server COMMAND sh -c
             "exec </dev/null >/dev/null 2>&1; env ${wine_environment} ${WINESERVER_PROGRAM} -p30; WINEDLLOVERRIDES=mscoree,mshtml= ${wine} cmd /c exit")
-        set_tests_properties(wine_server PROPERTIES FIXTURES_SETUP wine)
+        # Making the prefix takes Wine 10 to 20 seconds.
+        set_tests_properties(wine_server PROPERTIES FIXTURES_SETUP wine TIMEOUT 120)
         set(tax2008_test_fixtures wine)
     endif()
 endif()

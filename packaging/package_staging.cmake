@@ -1,0 +1,24 @@
+# Run by CPack once it has installed a package's files, before it packs them.
+# A Debian package needs Debian's files, which only a build for it installs.
+if(CPACK_GENERATOR STREQUAL "DEB" AND NOT CPACK_TAX2008_DEBIAN_PACKAGE)
+    message(FATAL_ERROR "A Debian package needs its copyright and changelog: configure with "
+        "-DTAX2008_DEBIAN_PACKAGE=ON (the preset `package` does)")
+endif()
+
+# Directories rwxr-xr-x, whatever the umask they were made under. (The files
+# have their modes from the install rules.)
+file(GLOB_RECURSE directories LIST_DIRECTORIES true ${CPACK_TEMPORARY_DIRECTORY}/*)
+foreach(path IN LISTS directories ITEMS ${CPACK_TEMPORARY_DIRECTORY})
+    if(IS_DIRECTORY ${path})
+        file(CHMOD ${path} PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ
+            WORLD_EXECUTE)
+    endif()
+endforeach()
+
+# The program, already stripped of its symbols, without the compilers' notes
+# of their versions either, as Debian's own packages are.
+file(GLOB_RECURSE programs ${CPACK_TEMPORARY_DIRECTORY}/*)
+list(FILTER programs INCLUDE REGEX "/bin/tax2008$|/tax2008\\.exe$")
+foreach(program IN LISTS programs)
+    execute_process(COMMAND ${CPACK_TAX2008_STRIP} --remove-section=.comment ${program} COMMAND_ERROR_IS_FATAL ANY)
+endforeach()
