@@ -13,10 +13,14 @@ endif()
 
 set(CMAKE_CXX_EXTENSIONS OFF)
 
-# Optimised unless another build type is asked for.
+# Optimised unless another build type is asked for; with Ninja Multi-Config,
+# a plain `cmake --build` builds Release too. (Visual Studio and Xcode build
+# the configuration that --config names, Debug without it.)
 get_property(multi_config GLOBAL PROPERTY GENERATOR_IS_MULTI_CONFIG)
 if(NOT multi_config AND NOT CMAKE_BUILD_TYPE)
     set(CMAKE_BUILD_TYPE Release CACHE STRING "The build type: Release unless asked otherwise" FORCE)
+elseif(CMAKE_GENERATOR STREQUAL "Ninja Multi-Config")
+    set(CMAKE_DEFAULT_BUILD_TYPE Release CACHE STRING "The configuration a plain cmake --build builds")
 endif()
 
 # GCC, and every compiler of the Clang family that takes GCC's options
@@ -33,24 +37,40 @@ target_compile_options(tax2008_build_options INTERFACE
 # Hardened as Debian, Ubuntu and Fedora build their packages: a
 # position-independent program, a stack protector, checked string and memory
 # calls, stack clash and control-flow protection where the processor has them,
-# and the relocations made read-only before the program starts. Windows
-# programs have their own equivalents (ASLR, DEP) from the linker's defaults.
+# and the relocations made read-only before the program starts. Each option
+# is tried first, with the compiler and the linker at hand (Apple's linker has
+# no -z options), and used where it builds. Windows programs have their own
+# equivalents (ASLR, DEP) from the linker's defaults.
 if(TAX2008_GCC_OPTIONS AND NOT WIN32)
     include(CheckCXXCompilerFlag)
-    target_compile_options(tax2008_build_options INTERFACE -fstack-protector-strong)
-    foreach(flag IN ITEMS -fstack-clash-protection -fcf-protection)
+    include(CheckCXXSourceCompiles)
+    include(CheckLinkerFlag)
+    foreach(flag IN ITEMS -fstack-protector-strong -fstack-clash-protection -fcf-protection)
         string(MAKE_C_IDENTIFIER "TAX2008_HAS${flag}" supported)
         check_cxx_compiler_flag(${flag} ${supported})
         if(${supported})
             target_compile_options(tax2008_build_options INTERFACE ${flag})
         endif()
     endforeach()
-    if(NOT TAX2008_SANITIZE)
-        # Fortified calls need the optimiser, and the sanitizers check more.
-        target_compile_options(tax2008_build_options INTERFACE
-            $<$<NOT:$<CONFIG:Debug>>:-U_FORTIFY_SOURCE -D_FORTIFY_SOURCE=2>)
+    foreach(keyword IN ITEMS relro now)
+        string(TOUPPER "TAX2008_LINKS_Z_${keyword}" supported)
+        check_linker_flag(CXX LINKER:-z,${keyword} ${supported})
+        if(${supported})
+            target_link_options(tax2008_build_options INTERFACE LINKER:-z,${keyword})
+        endif()
+    endforeach()
+    # Checked string and memory calls, at level 2 unless the builder's flags
+    # or the compiler itself already ask for a level (a distribution's 3, say).
+    # They need the optimiser, and the sanitizers check more.
+    set(CMAKE_REQUIRED_FLAGS -O2)
+    check_cxx_source_compiles("#ifndef _FORTIFY_SOURCE
+        #error not fortified
+        #endif
+        int main() { return 0; }" TAX2008_FORTIFIED_BY_THE_FLAGS)
+    unset(CMAKE_REQUIRED_FLAGS)
+    if(NOT TAX2008_SANITIZE AND NOT TAX2008_FORTIFIED_BY_THE_FLAGS)
+        target_compile_options(tax2008_build_options INTERFACE $<$<NOT:$<CONFIG:Debug>>:-D_FORTIFY_SOURCE=2>)
     endif()
-    target_link_options(tax2008_build_options INTERFACE LINKER:-z,relro LINKER:-z,now)
     set_property(TARGET tax2008_build_options PROPERTY INTERFACE_POSITION_INDEPENDENT_CODE ON)
 endif()
 
