@@ -40,8 +40,10 @@ target_compile_options(tax2008_build_options INTERFACE
 # and the relocations made read-only before the program starts. Each option
 # is tried first, with the compiler and the linker at hand (Apple's linker has
 # no -z options), and used where it builds. Windows programs have their own
-# equivalents (ASLR, DEP) from the linker's defaults.
-if(TAX2008_GCC_OPTIONS AND NOT WIN32)
+# equivalents (ASLR, DEP) from the linker's defaults; a WebAssembly module
+# has none of these to have, its memory kept apart from its code and stack by
+# the runtime.
+if(TAX2008_GCC_OPTIONS AND NOT WIN32 AND NOT WASI)
     include(CheckCXXCompilerFlag)
     include(CheckCXXSourceCompiles)
     include(CheckLinkerFlag)
@@ -95,7 +97,7 @@ elseif(TAX2008_STATIC_RUNTIME)
     else()
         target_link_options(tax2008_build_options INTERFACE -static)
     endif()
-else()
+elseif(NOT WASI)
     # The PIE link options for position-independent programs.
     include(CheckPIESupported)
     check_pie_supported()

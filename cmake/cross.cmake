@@ -1,8 +1,9 @@
 # Cross build with one of Debian's cross compilers, chosen by its GNU triplet
 # in TAX2008_TRIPLET: MinGW-w64 for Windows (i686-w64-mingw32 from
-# g++-mingw-w64-i686-posix, x86_64-w64-mingw32 from g++-mingw-w64-x86-64-posix)
+# g++-mingw-w64-i686-posix, x86_64-w64-mingw32 from g++-mingw-w64-x86-64-posix),
+# Clang for WebAssembly (wasm32-wasi, with wasi-libc and libc++-14-dev-wasm32)
 # or g++-<triplet> for Linux (aarch64-linux-gnu, ...). Programs and tests run
-# under Wine or qemu-user.
+# under Wine, Node or qemu-user.
 if(NOT TAX2008_TRIPLET)
     message(FATAL_ERROR "TAX2008_TRIPLET must name the cross compiler's triplet, such as aarch64-linux-gnu")
 endif()
@@ -43,6 +44,22 @@ if(TAX2008_TRIPLET MATCHES "-mingw32$")
             # Without its debugging notes on standard error, which the tests read.
             WINEDEBUG=-all)
         set(CMAKE_CROSSCOMPILING_EMULATOR env ${WINE_ENVIRONMENT} ${WINE_PROGRAM})
+    endif()
+elseif(TAX2008_TRIPLET STREQUAL "wasm32-wasi")
+    # A WASI program: one WebAssembly module, run by any WASI runtime.
+    set(CMAKE_SYSTEM_NAME WASI)
+    list(APPEND CMAKE_MODULE_PATH ${CMAKE_CURRENT_LIST_DIR}) # Platform/WASI.cmake
+    set(CMAKE_C_COMPILER clang)
+    set(CMAKE_CXX_COMPILER clang++)
+    set(CMAKE_C_COMPILER_TARGET ${TAX2008_TRIPLET})
+    set(CMAKE_CXX_COMPILER_TARGET ${TAX2008_TRIPLET})
+    set(CMAKE_STRIP llvm-strip)
+    # Debian's libc++ for wasm32 is built without exceptions, and so is
+    # everything linked with it.
+    set(CMAKE_CXX_FLAGS_INIT -fno-exceptions)
+    find_program(NODE_PROGRAM node)
+    if(NODE_PROGRAM)
+        set(CMAKE_CROSSCOMPILING_EMULATOR ${NODE_PROGRAM} ${CMAKE_CURRENT_LIST_DIR}/wasi-run.cjs)
     endif()
 else()
     set(CMAKE_SYSTEM_NAME Linux)

@@ -33,12 +33,14 @@ endfunction()
 
 # Sets `var` to a notice's list of the packages that the libraries named
 # after it were linked from, one "- <package> <version>, from the source
-# package <source> <version>" a line, and `sources_var` to the
-# `apt-get source` arguments that fetch their sources.
+# package <source> <version>" a line, `sources_var` to the `apt-get source`
+# arguments that fetch their sources, and `${var}_COPYRIGHTS` to Debian's
+# copyright file of each source package, as "<source>=<path>".
 function(tax2008_linked_packages_notice var sources_var)
     set(lines "")
     set(names "")
     set(sources "")
+    set(copyrights "")
     foreach(library IN LISTS ARGN)
         tax2008_linked_package(${library} package)
         if(NOT package)
@@ -56,10 +58,14 @@ function(tax2008_linked_packages_notice var sources_var)
         endif()
         if(NOT "${source}=${source_version}" IN_LIST sources)
             list(APPEND sources "${source}=${source_version}")
+            if(EXISTS /usr/share/doc/${name}/copyright)
+                list(APPEND copyrights "${source}=/usr/share/doc/${name}/copyright")
+            endif()
         endif()
     endforeach()
     string(STRIP "${lines}" lines)
     list(JOIN sources " " sources)
     set(${var} "${lines}" PARENT_SCOPE)
     set(${sources_var} "${sources}" PARENT_SCOPE)
+    set(${var}_COPYRIGHTS "${copyrights}" PARENT_SCOPE)
 endfunction()
