@@ -2,9 +2,10 @@
 # build machine's dpkg, so that notices and bills of materials name what a
 # program was really built from.
 
-# Sets `var` to "<package> <version> <source package> <source version>" of
-# the Debian package that holds the file the compiler links for `library`
-# (libc.a, libstdc++.a, ...), or to "" where dpkg does not know it.
+# Sets `var` to the list "<package>;<version>;<source package>;<source
+# version>;<architecture>" of the Debian package that holds the file the
+# compiler links for `library` (libc.a, libstdc++.a, ...), or to "" where dpkg
+# does not know it.
 function(tax2008_linked_package library var)
     set(${var} "" PARENT_SCOPE)
     set(target_options "")
@@ -20,42 +21,72 @@ function(tax2008_linked_package library var)
         return()
     endif()
     file(REAL_PATH ${path} path)
+    # "libc6-dev:amd64: /usr/lib/x86_64-linux-gnu/libc.a"
     execute_process(COMMAND dpkg-query -S ${path} OUTPUT_VARIABLE owner RESULT_VARIABLE status ERROR_QUIET)
-    if(NOT status EQUAL 0 OR NOT owner MATCHES "^([^:, ]+)")
+    if(NOT status EQUAL 0 OR NOT owner MATCHES "^([^, ]+): /")
         return()
     endif()
-    execute_process(COMMAND dpkg-query -W "-f=\${Package} \${Version} \${source:Package} \${source:Version}"
-        ${CMAKE_MATCH_1} OUTPUT_VARIABLE package RESULT_VARIABLE status)
+    execute_process(
+        COMMAND dpkg-query -W "-f=\${Package};\${Version};\${source:Package};\${source:Version};\${Architecture}"
+            ${CMAKE_MATCH_1}
+        OUTPUT_VARIABLE package RESULT_VARIABLE status)
     if(status EQUAL 0)
         set(${var} "${package}" PARENT_SCOPE)
     endif()
 endfunction()
 
-# Sets `var` to a notice's list of the packages that the libraries named
-# after it were linked from, one "- <package> <version>, from the source
-# package <source> <version>" a line, `sources_var` to the `apt-get source`
-# arguments that fetch their sources, and `${var}_COPYRIGHTS` to Debian's
-# copyright file of each source package, as "<source>=<path>".
+# Sets `var` to the SPDX licence expression of what the programs take from
+# the Debian source package `source`.
+function(tax2008_source_licence source var)
+    if(source MATCHES "^(glibc|cross-toolchain-base)$")
+        set(licence "LGPL-2.1-or-later")
+    elseif(source MATCHES "^gcc-")
+        set(licence "GPL-3.0-or-later WITH GCC-exception-3.1")
+    elseif(source STREQUAL "mingw-w64")
+        set(licence "ZPL-2.1 AND MIT") # the runtime, and winpthreads
+    elseif(source STREQUAL "wasi-libc")
+        set(licence "(Apache-2.0 WITH LLVM-exception OR Apache-2.0 OR MIT) AND MIT") # WASI's parts, and musl's
+    elseif(source MATCHES "^llvm-toolchain-")
+        set(licence "Apache-2.0 WITH LLVM-exception")
+    else()
+        set(licence NOASSERTION)
+    endif()
+    set(${var} "${licence}" PARENT_SCOPE)
+endfunction()
+
+# For the libraries named after `var`, sets
+# - `var` to a notice's list of the packages they were linked from, one
+#   "- <package> <version>, from the source package <source> <version>" a line;
+# - `sources_var` to the `apt-get source` arguments that fetch their sources;
+# - `${var}_COPYRIGHTS` to Debian's copyright file of each source package, as
+#   "<source>=<path>";
+# - `${var}_COMPONENTS` to one "<package>|<version>|<source>|<source
+#   version>|<architecture>|<licence>" for each package, for the bills of
+#   materials.
 function(tax2008_linked_packages_notice var sources_var)
     set(lines "")
     set(names "")
     set(sources "")
     set(copyrights "")
+    set(components "")
     foreach(library IN LISTS ARGN)
         tax2008_linked_package(${library} package)
         if(NOT package)
             message(WARNING "dpkg does not know where ${library} comes from: the notices do not name its package")
             continue()
         endif()
-        string(REPLACE " " ";" fields "${package}")
-        list(GET fields 0 name)
-        list(GET fields 1 version)
-        list(GET fields 2 source)
-        list(GET fields 3 source_version)
-        if(NOT name IN_LIST names)
-            list(APPEND names ${name})
-            string(APPEND lines "- ${name} ${version}, from the source package ${source} ${source_version}\n")
+        list(GET package 0 name)
+        list(GET package 1 version)
+        list(GET package 2 source)
+        list(GET package 3 source_version)
+        list(GET package 4 architecture)
+        if(name IN_LIST names)
+            continue()
         endif()
+        list(APPEND names ${name})
+        string(APPEND lines "- ${name} ${version}, from the source package ${source} ${source_version}\n")
+        tax2008_source_licence(${source} licence)
+        list(APPEND components "${name}|${version}|${source}|${source_version}|${architecture}|${licence}")
         if(NOT "${source}=${source_version}" IN_LIST sources)
             list(APPEND sources "${source}=${source_version}")
             if(EXISTS /usr/share/doc/${name}/copyright)
@@ -68,4 +99,5 @@ function(tax2008_linked_packages_notice var sources_var)
     set(${var} "${lines}" PARENT_SCOPE)
     set(${sources_var} "${sources}" PARENT_SCOPE)
     set(${var}_COPYRIGHTS "${copyrights}" PARENT_SCOPE)
+    set(${var}_COMPONENTS "${components}" PARENT_SCOPE)
 endfunction()

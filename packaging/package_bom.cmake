@@ -1,0 +1,129 @@
+# Run by CPack after it has built a package: writes its bill of materials,
+# <package>.cdx.json in CycloneDX 1.5, beside it. It names the program (its
+# version, licence and the SHA-256 of the file in the package) and each
+# third-party component: the Debian packages the program was linked from,
+# with their versions as the build machine's dpkg tells them, or, for the
+# .deb, the packages it depends on at run time, which it does not contain;
+# and the web page's npm package. Every value is fixed by the sources and the
+# build machine, so the bill is the same bytes wherever it is built.
+
+# `var` as a JSON string.
+function(json_string var value)
+    string(REPLACE "\\" "\\\\" value "${value}")
+    string(REPLACE "\"" "\\\"" value "${value}")
+    set(${var} "\"${value}\"" PARENT_SCOPE)
+endfunction()
+
+# Appends to the JSON array `components` a library, `name` at `version`,
+# under `licence`, supplied by `supplier` (a JSON object), known by `purl`,
+# with `description` and the JSON array `properties`.
+function(add_component name version licence supplier purl description properties)
+    json_string(name "${name}")
+    json_string(version "${version}")
+    json_string(licence "${licence}")
+    json_string(purl "${purl}")
+    json_string(description "${description}")
+    set(component "{\"type\": \"library\", \"bom-ref\": ${purl}, \"supplier\": ${supplier}, \"name\": ${name},
+        \"version\": ${version}, \"description\": ${description}, \"scope\": \"required\",
+        \"licenses\": [{\"expression\": ${licence}}], \"purl\": ${purl}, \"properties\": ${properties}}")
+    string(JSON length LENGTH "${components}")
+    string(JSON components SET "${components}" ${length} "${component}")
+    string(JSON dependencies SET "${dependencies}" ${length} "${purl}")
+    set(components "${components}" PARENT_SCOPE)
+    set(dependencies "${dependencies}" PARENT_SCOPE)
+endfunction()
+
+# A Debian package's purl: "+" and ":" escaped in its name and version.
+function(debian_purl var name version architecture)
+    foreach(part IN ITEMS name version)
+        string(REPLACE "+" "%2B" ${part} "${${part}}")
+        string(REPLACE ":" "%3A" ${part} "${${part}}")
+    endforeach()
+    set(${var} "pkg:deb/debian/${name}@${version}?arch=${architecture}" PARENT_SCOPE)
+endfunction()
+
+include(${CMAKE_CURRENT_LIST_DIR}/linked_packages.cmake) # the licences of Debian's source packages
+set(debian "{\"name\": \"Debian\", \"url\": [\"https://www.debian.org\"]}")
+
+foreach(package IN LISTS CPACK_PACKAGE_FILES)
+    get_filename_component(package_name ${package} NAME)
+    file(GLOB_RECURSE programs ${CPACK_TEMPORARY_DIRECTORY}/*)
+    list(FILTER programs INCLUDE REGEX "/bin/tax2008$|/tax2008\\.(exe|wasm)$")
+    list(LENGTH programs count)
+    if(NOT count EQUAL 1)
+        message(FATAL_ERROR "${package_name}: not one program in ${CPACK_TEMPORARY_DIRECTORY}: ${programs}")
+    endif()
+    file(SHA256 ${programs} program_sha256)
+    file(RELATIVE_PATH program_path ${CPACK_TEMPORARY_DIRECTORY} ${programs})
+
+    set(components "[]")
+    set(dependencies "[]")
+    foreach(component IN LISTS CPACK_TAX2008_COMPONENTS)
+        string(REPLACE "|" ";" fields "${component}")
+        list(GET fields 0 name)
+        list(GET fields 1 version)
+        list(GET fields 2 source)
+        list(GET fields 3 source_version)
+        list(GET fields 4 architecture)
+        list(GET fields 5 licence)
+        debian_purl(purl ${name} ${version} ${architecture})
+        add_component(${name} ${version} "${licence}" "${debian}" ${purl}
+            "Linked into the program from this package, built from the Debian source package ${source}"
+            "[{\"name\": \"tax2008:debian-source\", \"value\": \"${source} ${source_version}\"}]")
+    endforeach()
+    if(package MATCHES "\\.deb$")
+        execute_process(COMMAND dpkg-deb -f ${package} Depends Architecture OUTPUT_VARIABLE control
+            COMMAND_ERROR_IS_FATAL ANY)
+        string(REGEX MATCH "Architecture: ([^\n]+)" _ "${control}")
+        set(architecture ${CMAKE_MATCH_1})
+        string(REGEX MATCH "Depends: ([^\n]+)" _ "${control}")
+        string(REPLACE ", " ";" depends "${CMAKE_MATCH_1}")
+        foreach(depend IN LISTS depends)
+            string(REGEX MATCH "^[^ ]+" name "${depend}")
+            execute_process(
+                COMMAND dpkg-query -W "-f=\${Version};\${source:Package};\${source:Version}" ${name}:${architecture}
+                OUTPUT_VARIABLE installed COMMAND_ERROR_IS_FATAL ANY)
+            list(GET installed 0 version)
+            list(GET installed 1 source)
+            tax2008_source_licence(${source} licence)
+            debian_purl(purl ${name} ${version} ${architecture})
+            add_component(${name} ${version} "${licence}" "${debian}" ${purl}
+                "Needed at run time and not included: the package depends on ${depend}; the version is the one it was built against"
+                "[{\"name\": \"tax2008:depends\", \"value\": \"${depend}\"}]")
+        endforeach()
+    endif()
+    foreach(component IN LISTS CPACK_TAX2008_NPM_COMPONENTS)
+        string(REPLACE "|" ";" fields "${component}")
+        list(GET fields 0 name)
+        list(GET fields 1 version)
+        list(GET fields 2 licence)
+        string(REPLACE "@" "%40" purl_name "${name}")
+        add_component(${name} ${version} "${licence}" "{\"name\": \"npm\", \"url\": [\"https://www.npmjs.com\"]}"
+            "pkg:npm/${purl_name}@${version}" "Shipped with the web page, which runs the program with it" "[]")
+    endforeach()
+
+    string(TIMESTAMP timestamp "%Y-%m-%dT%H:%M:%SZ" UTC) # SOURCE_DATE_EPOCH
+    string(UUID serial NAMESPACE 6ba7b811-9dad-11d1-80b4-00c04fd430c8 NAME "${package_name} ${program_sha256}" TYPE SHA1)
+    json_string(description "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}")
+    json_string(vendor "${CPACK_PACKAGE_VENDOR}")
+    set(bom "{
+        \"bomFormat\": \"CycloneDX\", \"specVersion\": \"1.5\", \"serialNumber\": \"urn:uuid:${serial}\", \"version\": 1,
+        \"metadata\": {
+            \"timestamp\": \"${timestamp}\",
+            \"supplier\": {\"name\": ${vendor}},
+            \"component\": {
+                \"type\": \"application\", \"bom-ref\": \"tax2008\", \"name\": \"tax2008\",
+                \"version\": \"${CPACK_PACKAGE_VERSION}\", \"description\": ${description},
+                \"licenses\": [{\"license\": {\"id\": \"MIT\"}}],
+                \"hashes\": [{\"alg\": \"SHA-256\", \"content\": \"${program_sha256}\"}],
+                \"properties\": [{\"name\": \"tax2008:package\", \"value\": \"${package_name}\"},
+                    {\"name\": \"tax2008:file\", \"value\": \"${program_path}\"}]
+            }
+        },
+        \"components\": ${components},
+        \"dependencies\": [{\"ref\": \"tax2008\", \"dependsOn\": ${dependencies}}]
+    }")
+    # Written again by CMake's JSON writer, evenly indented.
+    string(JSON bom SET "${bom}" version 1)
+    file(WRITE ${CPACK_PACKAGE_DIRECTORY}/${package_name}.cdx.json "${bom}\n")
+endforeach()
