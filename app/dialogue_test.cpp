@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The tax2008 authors
+// SPDX-License-Identifier: MIT
+
 // Runs the built tax2008 through the platform's shell, as a user would: input
 // on standard input, then the exact bytes of standard output, standard error
 // and the exit status. The command line that starts the program (its path, and

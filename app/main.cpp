@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The tax2008 authors
+// SPDX-License-Identifier: MIT
+
 // tax2008: asks for a 2008 taxable income and prints the tax a single filer
 // owes on it, in dollars and cents.
 

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The tax2008 authors
+# SPDX-License-Identifier: MIT
+
 # What every target of the project builds with, as the interface target
 # tax2008_build_options: ISO C++17, strict warnings, and the runtime and
 # sanitizers asked for.

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The tax2008 authors
+# SPDX-License-Identifier: MIT
+
 # Cross build with one of Debian's cross compilers, chosen by its GNU triplet
 # in TAX2008_TRIPLET: MinGW-w64 for Windows (i686-w64-mingw32 from
 # g++-mingw-w64-i686-posix, x86_64-w64-mingw32 from g++-mingw-w64-x86-64-posix),

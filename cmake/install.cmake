@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The tax2008 authors
+# SPDX-License-Identifier: MIT
+
 # How the project installs its files.
 
 # Directories made by the installation are rwxr-xr-x whatever the umask, so

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The tax2008 authors
+# SPDX-License-Identifier: MIT
+
 # The test suite's GoogleTest, and what a test needs to run where the
 # programs are built for another system: an emulator, a server beside it, or
 # a host that can start them at all.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The tax2008 authors
+// SPDX-License-Identifier: MIT
+
 // Runs a WASI program under Node, with this process's standard streams,
 // arguments and exit status: `node wasi-run.cjs tax2008.wasm`. It is the
 // build's emulator for the WebAssembly tests, and ships with the module.

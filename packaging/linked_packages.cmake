@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The tax2008 authors
+# SPDX-License-Identifier: MIT
+
 # Which Debian packages the compiler links a library from, asked of the
 # build machine's dpkg, so that notices and bills of materials name what a
 # program was really built from.

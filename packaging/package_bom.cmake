@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The tax2008 authors
+# SPDX-License-Identifier: MIT
+
 # Run by CPack after it has built a package: writes its bill of materials,
 # <package>.cdx.json in CycloneDX 1.5, beside it. It names the program (its
 # version, licence and the SHA-256 of the file in the package) and each

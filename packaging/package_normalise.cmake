@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The tax2008 authors
+# SPDX-License-Identifier: MIT
+
 # Run by CPack after it has built a package, before it writes the checksum:
 # makes the package the same bytes wherever and by whomever it is built. Its
 # time stamps come from package_time.cmake and its directories' modes from

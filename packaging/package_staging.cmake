@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The tax2008 authors
+# SPDX-License-Identifier: MIT
+
 # Run by CPack once it has installed a package's files, before it packs them.
 # A Debian package needs Debian's files, which only a build for it installs.
 if(CPACK_GENERATOR STREQUAL "DEB" AND NOT CPACK_TAX2008_DEBIAN_PACKAGE)

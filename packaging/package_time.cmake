@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The tax2008 authors
+# SPDX-License-Identifier: MIT
+
 # Read by CPack before it builds a package: every time stamp in the package
 # (archive members, the strip of a Windows program) is SOURCE_DATE_EPOCH when
 # it is set, else the time of the changelog's newest entry, worked out here

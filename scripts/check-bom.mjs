@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The tax2008 authors
+// SPDX-License-Identifier: MIT
+
 // Checks a bill of materials as its reader would rely on it:
 //
 //   node check-bom.mjs BILL.cdx.json [PROGRAM]

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The tax2008 authors
+// SPDX-License-Identifier: MIT
+
 #ifndef TAX2008_TAX_SCHEDULE_H
 #define TAX2008_TAX_SCHEDULE_H
 

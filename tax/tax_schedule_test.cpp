@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The tax2008 authors
+// SPDX-License-Identifier: MIT
+
 #include "tax_schedule.h"
 
 #include <gtest/gtest.h>

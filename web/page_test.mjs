@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The tax2008 authors
+// SPDX-License-Identifier: MIT
+
 // Tests the web page in Chromium, as its users would: with the keyboard
 // alone, it must show for each typed line what the console program shows,
 // soon after Enter.

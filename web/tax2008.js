@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The tax2008 authors
+// SPDX-License-Identifier: MIT
+
 // Runs tax2008.wasm, the program itself, once per question: the typed line
 // is its standard input, and the page shows what a console would: the
 // prompt, the line typed after it, and the program's result or error line.
