@@ -118,7 +118,7 @@ async function ask(line) {
 }
 
 test('the field has the focus, so that the keyboard alone will do', async () => {
-    assert.equal(await page.evaluate(() => document.activeElement.id), 'income');
+    await page.waitForFunction(() => document.activeElement?.id === 'income', null, { timeout: 5000 });
 });
 
 test('shows for every line what the console shows, with its exit status', async () => {

@@ -81,6 +81,7 @@ try {
         show(await run(program, line), line);
     });
     form.querySelector('button').disabled = false;
+    income.focus();
 } catch (error) {
     shown.textContent = `The program could not be loaded (${error.message}): serve this folder with a web server.`;
 }
