@@ -315,6 +315,21 @@ TEST(Dialogue, FailsOnANumberTooLongForItsMemory)
 #endif
 }
 
+// A number that comes late down a pipe: the program waits for it, as at a
+// console (a runtime that made the pipe non-blocking would fail the read).
+TEST(Dialogue, WaitsForASlowPipe)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << "cmd has no sleep to hold a pipe back";
+#else
+    static_cast<void>(std::remove(outputFile.c_str()));
+    const Outcome outcome = runCommand("{ sleep 1; echo 50000; } | " + program + " " + toOutputFile);
+    EXPECT_EQ(outcome.out, dialogueWithTax("8843.75"));
+    EXPECT_EQ(outcome.err, "");
+    EXPECT_EQ(outcome.status, 0);
+#endif
+}
+
 // Standard output a pipe whose reader is gone: the program ends by SIGPIPE as
 // other tools do, or where SIGPIPE is ignored (by the shell here, or by the
 // runtime), fails with the write error.

@@ -19,7 +19,7 @@ const text = readFileSync(billFile, 'utf8');
 const bill = JSON.parse(text);
 const faults = [];
 
-const schemaErrors = await new cyclonedx.Validation.JsonStrictValidator(cyclonedx.Spec.Version.v1dot5).validate(text);
+const schemaErrors = await new cyclonedx.Validation.JsonStrictValidator('1.5').validate(text);
 if (schemaErrors !== null) {
     faults.push(`not valid CycloneDX 1.5: ${JSON.stringify(schemaErrors)}`);
 }
