@@ -85,11 +85,13 @@ std::string readFile(const std::string& path)
 std::string inputFile, outputFile, errorFile;
 std::string fromInputFile, toOutputFile;
 
-// Runs `command` through the shell, its standard error into the error file.
-// A program ended by a signal has the status a POSIX shell gives it, 128 and
-// the signal's number.
+// Runs `command` through the shell, its standard error into the error file,
+// and reads back the output file. A program ended by a signal has the status
+// a POSIX shell gives it, 128 and the signal's number.
 Outcome runCommand(const std::string& command)
 {
+    // A case whose program writes nothing must not read the output of the one before.
+    static_cast<void>(std::remove(outputFile.c_str()));
 #ifdef _WIN32
     // cmd /c drops the first and the last quote of a line that has more than
     // two: these are the ones it drops.
@@ -115,10 +117,17 @@ Outcome runProgram(const std::string& input, const std::string& stdinRedirection
                    const std::string& stdoutRedirection = toOutputFile)
 {
     std::ofstream(inputFile, std::ios::binary) << input;
-    // A case whose program writes nothing must not read the output of the one before.
-    static_cast<void>(std::remove(outputFile.c_str()));
     return runCommand(program + " " + stdinRedirection + " " + stdoutRedirection);
 }
+
+#ifndef _WIN32
+// Runs the program with its standard input piped from the POSIX shell
+// command `producer`, and its output into the output file.
+Outcome runFedBy(const std::string& producer)
+{
+    return runCommand(producer + " | " + program + " " + toOutputFile);
+}
+#endif
 
 struct Dialogue {
     const char* input;
@@ -306,9 +315,7 @@ TEST(Dialogue, FailsOnANumberTooLongForItsMemory)
     }
     // Sixty million nines, under a limit of a hundred megabytes: the digits
     // fit, but not twice over, as a growing string needs them.
-    static_cast<void>(std::remove(outputFile.c_str()));
-    const Outcome outcome =
-        runCommand("ulimit -v 100000; head -c 60000000 /dev/zero | tr '\\0' 9 | " + program + " " + toOutputFile);
+    const Outcome outcome = runFedBy("ulimit -v 100000; head -c 60000000 /dev/zero | tr '\\0' 9");
     EXPECT_EQ(outcome.out, prompt);
     EXPECT_EQ(outcome.err, "tax2008: could not read the taxable income: Cannot allocate memory\n");
     EXPECT_EQ(outcome.status, 1);
@@ -322,8 +329,7 @@ TEST(Dialogue, WaitsForASlowPipe)
 #ifdef _WIN32
     GTEST_SKIP() << "cmd has no sleep to hold a pipe back";
 #else
-    static_cast<void>(std::remove(outputFile.c_str()));
-    const Outcome outcome = runCommand("{ sleep 1; echo 50000; } | " + program + " " + toOutputFile);
+    const Outcome outcome = runFedBy("{ sleep 1; echo 50000; }");
     EXPECT_EQ(outcome.out, dialogueWithTax("8843.75"));
     EXPECT_EQ(outcome.err, "");
     EXPECT_EQ(outcome.status, 0);
@@ -342,7 +348,6 @@ TEST(Dialogue, EndsWhenItsReaderIsGone)
     ASSERT_EQ(pipe(ends), 0);
     close(ends[0]);
     const std::string toClosedPipe = ">&" + std::to_string(ends[1]);
-    static_cast<void>(std::remove(outputFile.c_str()));
     std::ofstream(inputFile, std::ios::binary) << "50000\n";
 
     const Outcome ended = runCommand(program + " " + fromInputFile + " " + toClosedPipe);
