@@ -1,87 +1,165 @@
 // SPDX-FileCopyrightText: 2026 The tax2008 authors
 // SPDX-License-Identifier: MIT
 
-// Runs tax2008.wasm, the program itself, once per question: the typed line
-// is its standard input, and the page shows what a console would: the
-// prompt, the line typed after it, and the program's result or error line.
-import { ConsoleStdout, Fd, WASI, wasi } from './vendor/browser_wasi_shim/index.js';
+// The page: each Enter asks tax2008.wasm, run in a worker (tax2008-worker.js),
+// and shows what a console would: the prompt, the line typed after it, and
+// the program's result or error line. Questions asked before the program has
+// loaded wait for it; each question gets its own answer, or a line saying why
+// it got none, in the order asked.
+//
+// A classic script, not a module: browsers run it from a file:// address
+// too, where they refuse modules, so that it can say why the page does not
+// work there.
+'use strict';
 
 const form = document.getElementById('question');
 const income = document.getElementById('income');
 const shown = document.getElementById('console');
 
-// Standard input: the typed line and its line end. A console echoes them
-// where the program is when it first reads, after its prompt; `onFirstRead`
-// marks that place.
-class TypedLine extends Fd {
-    constructor(line, onFirstRead) {
-        super();
-        this.bytes = new TextEncoder().encode(`${line}\n`);
-        this.onFirstRead = onFirstRead;
-    }
+// A longer line is shown shortened, so that the box keeps a sensible height.
+const longestLineShown = 1000;
 
-    fd_fdstat_get() {
-        return { ret: wasi.ERRNO_SUCCESS, fdstat: new wasi.Fdstat(wasi.FILETYPE_CHARACTER_DEVICE, 0) };
+function lineShown(line) {
+    if (line.length <= longestLineShown) {
+        return line;
     }
-
-    fd_read(size) {
-        this.onFirstRead?.();
-        this.onFirstRead = undefined;
-        const data = this.bytes.slice(0, size);
-        this.bytes = this.bytes.slice(data.length);
-        return { ret: wasi.ERRNO_SUCCESS, data };
-    }
+    return `${line.slice(0, 40)}… (${line.length.toLocaleString('en')} characters, shortened here)`;
 }
 
-// Runs the program on `line`; returns its standard output split where it
-// first read, its standard error and its exit status.
-async function run(program, line) {
-    const out = new TextDecoder();
-    const err = new TextDecoder();
-    let written = '';
-    let prompt = null;
-    let errors = '';
-    const fds = [
-        new TypedLine(line, () => {
-            prompt = written;
-        }),
-        new ConsoleStdout((bytes) => {
-            written += out.decode(bytes, { stream: true });
-        }),
-        new ConsoleStdout((bytes) => {
-            errors += err.decode(bytes, { stream: true });
-        }),
-    ];
-    const system = new WASI(['tax2008'], [], fds);
-    const instance = await WebAssembly.instantiate(program, { wasi_snapshot_preview1: system.wasiImport });
-    const status = system.start(instance);
-    prompt ??= written;
-    return { prompt, rest: written.slice(prompt.length), errors, status };
+// Shows `text` and then `error`, in the error colour, in the console box.
+function show(text, error = '') {
+    const errorText = document.createElement('span');
+    errorText.className = 'error';
+    errorText.textContent = error;
+    shown.replaceChildren(text, errorText);
 }
 
-function show({ prompt, rest, errors, status }, line) {
-    const error = document.createElement('span');
-    error.className = 'error';
-    error.textContent = errors;
-    shown.replaceChildren(`${prompt}${line}\n${rest}`, error);
-    shown.dataset.status = status;
+// Why the program could not be had, in words for the visitor.
+function loadFailure(error) {
+    if (error.missing) {
+        return `The program could not be loaded: the server has no ${error.missing}. Serve the whole folder of the page.`;
+    }
+    if (!navigator.onLine) {
+        return 'The program could not be loaded: this device is offline. Once the page has been loaded online, it works offline too.';
+    }
+    return `The program could not be loaded: ${error.message || error}.`;
 }
 
-try {
-    const response = await fetch(new URL('tax2008.wasm', import.meta.url));
+// The page is painted first, with nothing but its own text and style; the
+// program (about 220 KB) comes after, while the worker's scripts do, so that
+// it holds up neither. (Preloaded from the head, it delayed the first paint
+// that Lighthouse counts on a phone's network by a second.) The browser says
+// when it has painted; one that does not, or a page in a hidden tab, waits
+// for a frame and three seconds at most.
+function afterFirstPaint() {
+    return new Promise((resolve) => {
+        setTimeout(resolve, 3000);
+        if (!PerformanceObserver.supportedEntryTypes?.includes('paint')) {
+            requestAnimationFrame(() => setTimeout(resolve));
+            return;
+        }
+        new PerformanceObserver((entries, observer) => {
+            if (entries.getEntriesByName('first-contentful-paint').length) {
+                observer.disconnect();
+                resolve();
+            }
+        }).observe({ type: 'paint', buffered: true });
+    });
+}
+
+async function loadProgram() {
+    let response;
+    try {
+        response = await fetch('tax2008.wasm');
+    } catch (error) {
+        throw new Error(`the server did not answer (${error.message})`);
+    }
     if (!response.ok) {
-        throw new Error(`${response.status} ${response.statusText}`);
+        throw Object.assign(new Error(response.statusText), { missing: `tax2008.wasm (${response.status})` });
     }
-    // Compiled from the bytes, so that any file server will do, whatever
-    // type it gives .wasm files.
-    const program = await WebAssembly.compile(await response.arrayBuffer());
-    form.addEventListener('submit', async (event) => {
+    return response.arrayBuffer();
+}
+
+// The worker that runs the program, and the questions it has not answered
+// yet, by number.
+const pending = new Map();
+let asked = 0;
+let worker;
+let ready = false;
+let workerFailure;
+
+function answer(id, text, error, status) {
+    pending.delete(id);
+    show(text, error);
+    if (status === undefined) {
+        delete shown.dataset.status;
+    } else {
+        shown.dataset.status = status;
+    }
+    shown.dataset.answered = id;
+}
+
+function startWorker() {
+    worker = new Worker('tax2008-worker.js', { type: 'module' });
+    worker.addEventListener('message', ({ data }) => {
+        const line = pending.get(data.id);
+        if (data.failure) {
+            answer(data.id, `${lineShown(line)}\n`, `The program could not run for this question: ${data.failure}`);
+        } else {
+            answer(data.id, `${data.prompt}${lineShown(line)}\n${data.rest}`, data.errors, data.status);
+        }
+    });
+    // Its script, or a module it imports, could not be loaded or run: every
+    // question still open, and every later one, gets that answer.
+    worker.addEventListener('error', (event) => {
+        event.preventDefault();
+        const cause = navigator.onLine ? 'a file of the page is missing on the server' : 'this device is offline';
+        workerFailure = `The program could not be started: ${cause}.`;
+        for (const [id, line] of pending) {
+            answer(id, `${lineShown(line)}\n`, workerFailure);
+        }
+    });
+}
+
+function start() {
+    if (location.protocol === 'file:') {
+        show('', 'This page was opened as a file, and browsers run its program only from a web server: serve its folder, for example with python3 -m http.server, and open it from there.');
+        return;
+    }
+    show('Loading the program…');
+    const loaded = afterFirstPaint().then(() => {
+        startWorker();
+        return loadProgram();
+    }).then((program) => {
+        worker.postMessage({ program }, [program]);
+        ready = true;
+        if (pending.size === 0) {
+            show('');
+        }
+    });
+    loaded.catch((error) => show('', loadFailure(error)));
+    // Once the program is in, the service worker keeps the page for offline
+    // use; it asks for a newer version at every load, so that a new release
+    // served replaces the old at the next. Without it the page still works,
+    // just not offline.
+    loaded.catch(() => {}).then(() => navigator.serviceWorker?.register('service-worker.js'))
+        .then((registration) => registration?.update()).catch(() => {});
+
+    form.addEventListener('submit', (event) => {
         event.preventDefault();
         const line = income.value;
-        show(await run(program, line), line);
+        const id = ++asked;
+        pending.set(id, line);
+        if (!ready) {
+            show(`Loading the program; ${JSON.stringify(lineShown(line))} will be answered once it has loaded.`);
+        }
+        loaded.then(
+            () => (workerFailure ? answer(id, `${lineShown(line)}\n`, workerFailure) : worker.postMessage({ id, line })),
+            (error) => answer(id, `${lineShown(line)}\n`, loadFailure(error)),
+        );
     });
     form.querySelector('button').disabled = false;
     income.focus();
-} catch (error) {
-    shown.textContent = `The program could not be loaded (${error.message}): serve this folder with a web server.`;
 }
+
+start();
