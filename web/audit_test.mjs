@@ -1,0 +1,152 @@
+// SPDX-FileCopyrightText: 2026 The tax2008 authors
+// SPDX-License-Identifier: MIT
+
+// Audits the web page in Chromium, served as the README says, by
+// `python3 -m http.server`: axe-core in both colour schemes and at a phone's
+// and a desktop's width, before a question, after a result and after an error
+// line; the console box's contrast and the result's size; Chromium's
+// installability; and Lighthouse's four scores.
+//
+//   node audit_test.mjs CHROMIUM PAGE_DIRECTORY
+//
+// Exits 77, skipped, where there is no Chromium or no npm packages.
+import { spawn } from 'node:child_process';
+import { existsSync, readFileSync } from 'node:fs';
+import { createRequire } from 'node:module';
+import { after, before, test } from 'node:test';
+import assert from 'node:assert/strict';
+
+const [chromium, pageDirectory] = process.argv.slice(2);
+
+function skip(reason) {
+    console.log(`skipped: ${reason}`);
+    process.exit(77);
+}
+if (!existsSync(`${pageDirectory}/vendor/browser_wasi_shim/wasi.js`)) {
+    skip('the page is not staged: npm ci has not installed @bjorn3/browser_wasi_shim');
+}
+if (!chromium || chromium.endsWith('-NOTFOUND') || !existsSync(chromium)) {
+    skip('no Chromium (apt-get install chromium)');
+}
+let puppeteer;
+let lighthouse;
+let axeSource;
+try {
+    puppeteer = (await import('puppeteer-core')).default;
+    lighthouse = (await import('lighthouse')).default;
+    axeSource = readFileSync(createRequire(import.meta.url).resolve('axe-core/axe.min.js'), 'utf8');
+} catch {
+    skip('no puppeteer-core, lighthouse or axe-core: run npm ci');
+}
+
+let server;
+let origin;
+let browser;
+let page;
+before(async () => {
+    server = spawn('python3', ['-u', '-m', 'http.server', '0', '--bind', '127.0.0.1', '-d', pageDirectory],
+        { stdio: ['ignore', 'pipe', 'ignore'] });
+    const port = await new Promise((resolve) => {
+        server.stdout.on('data', (text) => {
+            const serving = /port (\d+)/.exec(text);
+            if (serving) {
+                resolve(serving[1]);
+            }
+        });
+    });
+    origin = `http://127.0.0.1:${port}`;
+    browser = await puppeteer.launch({
+        browser: 'chrome',
+        executablePath: chromium,
+        headless: true,
+        args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking', '--disable-component-update',
+            '--disable-sync', '--no-first-run'],
+    });
+    page = await browser.newPage();
+});
+after(async () => {
+    await browser?.close();
+    server?.kill();
+});
+
+// Opens the page at `width` in `scheme`, and asks `line` unless it is null.
+async function pageAfter(line, width, scheme) {
+    await page.setViewport({ width, height: 800 });
+    await page.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: scheme }]);
+    await page.goto(`${origin}/`);
+    await page.waitForSelector('button:enabled');
+    if (line !== null) {
+        await page.type('#income', line);
+        await page.keyboard.press('Enter');
+        await page.waitForSelector('#console[data-answered]');
+    }
+}
+
+test('axe-core finds no violation and leaves nothing incomplete', async () => {
+    for (const scheme of ['light', 'dark']) {
+        for (const width of [390, 1280]) {
+            for (const line of [null, '50000', '1e400']) {
+                await pageAfter(line, width, scheme);
+                await page.evaluate(axeSource);
+                const { violations, incomplete } = await page.evaluate(() => window.axe.run());
+                const where = `${scheme}, ${width} px, after ${line ?? 'no question'}`;
+                assert.deepEqual(violations.map((rule) => rule.id), [], where);
+                assert.deepEqual(incomplete.map((rule) => rule.id), [], where);
+            }
+        }
+    }
+});
+
+// WCAG's contrast ratio of two colours given as CSS rgb().
+function contrast(first, second) {
+    const luminance = (colour) => {
+        const [r, g, b] = colour.match(/\d+(\.\d+)?/g).slice(0, 3).map((channel) => {
+            const c = channel / 255;
+            return c <= 0.04045 ? c / 12.92 : ((c + 0.055) / 1.055) ** 2.4;
+        });
+        return 0.2126 * r + 0.7152 * g + 0.0722 * b;
+    };
+    const [light, dark] = [luminance(first), luminance(second)].sort((a, b) => b - a);
+    return (light + 0.05) / (dark + 0.05);
+}
+
+test('the console box stands out at 3:1 in both schemes, and the result is body-sized', async () => {
+    for (const scheme of ['light', 'dark']) {
+        await pageAfter('50000', 390, scheme);
+        const styles = await page.evaluate(() => {
+            const box = getComputedStyle(document.getElementById('console'));
+            const body = getComputedStyle(document.body);
+            return { page: getComputedStyle(document.documentElement).backgroundColor, edge: box.borderTopColor,
+                boxSize: parseFloat(box.fontSize), bodySize: parseFloat(body.fontSize) };
+        });
+        const ratio = contrast(styles.edge, styles.page);
+        assert.ok(ratio >= 3, `${scheme}: the box's edge is ${ratio.toFixed(2)}:1 against the page`);
+        assert.ok(styles.boxSize >= styles.bodySize, `${scheme}: ${styles.boxSize} px against ${styles.bodySize} px`);
+    }
+});
+
+test('Chromium finds the page installable', async () => {
+    await pageAfter(null, 390, 'light');
+    const session = await page.createCDPSession();
+    const { installabilityErrors } = await session.send('Page.getInstallabilityErrors');
+    assert.deepEqual(installabilityErrors, []);
+});
+
+// Lighthouse's scores vary from run to run, with the machine's load: the
+// median of three runs counts, as Lighthouse's own guidance on variability
+// advises.
+test('Lighthouse scores 100 in every category, in the median of three runs', async () => {
+    const categories = ['performance', 'accessibility', 'best-practices', 'seo'];
+    const runs = [];
+    for (let run = 0; run < 3; run++) {
+        const { lhr } = await lighthouse(`${origin}/`, { logLevel: 'error', onlyCategories: categories }, undefined,
+            await browser.newPage());
+        runs.push(lhr);
+    }
+    const median = (name) => runs.map((lhr) => lhr.categories[name].score).sort()[1];
+    const scores = categories.map((name) => `${name} ${runs.map((lhr) => Math.round(lhr.categories[name].score * 100))}`);
+    console.log(`Lighthouse ${runs[0].lighthouseVersion}, ${await browser.version()}, three runs: ${scores.join('; ')}`);
+    for (const name of categories) {
+        assert.equal(median(name), 1, `${name}: ${scores.join('; ')}`);
+    }
+});
