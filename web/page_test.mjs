@@ -132,6 +132,7 @@ async function puppeteerBrowser() {
             await page.keyboard.press('Enter');
         },
         screenshot: (path) => page.screenshot({ path }),
+        offline: engine === 'chromium' && ((on) => page.setOfflineMode(on)),
         close: () => browser.close(),
     };
 }
@@ -359,6 +360,21 @@ test('says why for each question where the program cannot run', async () => {
         } finally {
             await failing.stop();
         }
+    }
+});
+
+test('says so where the device has gone offline', {
+    skip: engine !== 'chromium' && 'only the Chromium driver takes a page offline here',
+}, async () => {
+    const slow = await serve({ slowProgram: 3000 });
+    try {
+        await open(`${slow.origin}/`);
+        await browser.offline(true);
+        const { shown } = await ask('50000');
+        assert.match(shown[0].split('\n')[1], /^The program could not be loaded: this device is offline\./);
+    } finally {
+        await browser.offline(false);
+        await slow.stop();
     }
 });
 
