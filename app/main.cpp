@@ -15,13 +15,15 @@
 
 namespace {
 
-// Why standard input could not be read. A read error is kept by C's stdin,
-// through which std::cin reads; the errno that the failed read left may since
-// have been overwritten by the conversion of the number read before it (ERANGE
-// after 1e-400), so the read is tried once more for its own cause. A stream
-// that went bad without one failed in the C++ library itself: libstdc++ takes
-// a failed allocation while it collects the digits for bad input, and the
-// allocator left its cause in errno.
+// Why standard input could not be read, for a read that failed:
+// 1. C's stdin, through which std::cin reads, has no error: the stream
+//    failed in the C++ library itself (libstdc++ when it cannot allocate
+//    room for the digits), and the errno of that failure is the cause.
+// 2. Otherwise the read failed, but its errno may since have been
+//    overwritten by the conversion of the number read before it (ERANGE
+//    after 1e-400). So read once more: a read that fails again gives the
+//    cause.
+// 3. Failing that, only "an input/output error" is known.
 int readErrorCause(int errnoAfterRead)
 {
     if (std::ferror(stdin) == 0) {
@@ -32,7 +34,7 @@ int readErrorCause(int errnoAfterRead)
     if (std::getc(stdin) == EOF && std::ferror(stdin) != 0 && errno != 0) {
         return errno;
     }
-    return EIO; // the error did not come back: only "an input/output error" is known
+    return EIO;
 }
 
 } // namespace
@@ -41,8 +43,13 @@ int main()
 {
     double income = 0.0;
 
-    // Reading from std::cin flushes the prompt first: the two streams are tied.
-    std::cout << "Please enter your 2008 taxable income: ";
+    // Flushed before the read, as the two streams are tied anyway, so that a
+    // prompt that cannot be written leaves its cause in errno. (A stream that
+    // succeeds may leave errno set all the same, so it counts only where the
+    // stream failed.)
+    errno = 0;
+    std::cout << "Please enter your 2008 taxable income: " << std::flush;
+    const int errnoAfterPrompt = std::cout ? 0 : errno;
     // Input without a number at its front leaves the income at 0.
     errno = 0;
     std::cin >> income;
@@ -68,12 +75,19 @@ int main()
     std::cout.setf(std::ios::showpoint);
     std::cout.precision(2);
 
+    errno = 0;
     std::cout << "\nYour 2008 tax is: $" << computeTax(income) << std::endl;
 
     // A result that never reached its reader (a full disk, a closed stream)
-    // must not pass for success.
+    // must not pass for success. The cause is that of the first write that
+    // failed, where the runtime gave one.
     if (!std::cout) {
-        std::cerr << "tax2008: could not write the result to standard output\n";
+        const int cause = errnoAfterPrompt != 0 ? errnoAfterPrompt : errno;
+        std::cerr << "tax2008: could not write the result to standard output";
+        if (cause != 0) {
+            std::cerr << ": " << std::strerror(cause);
+        }
+        std::cerr << '\n';
         return 1;
     }
     return 0;
