@@ -45,12 +45,13 @@ try {
     skip('no browser driver: run npm ci');
 }
 
-// The single-line inputs of the dialogue test, and a number out of range.
-const lines = [
-    '50000', '0', '-500', '8025', '32550', '357700', '1000000', '12345.67', '11439.70', '174035.50', '5e4',
-    '50,000', '  50000', 'abc', '$50000', '', '50000e', '50000EUR', '1e-400', 'inf', 'INF', '-inf', 'nan', '0x10',
-    '50000abc', '12345.67abc', '1e5x', '1e400', '-1e400', '9'.repeat(400),
-];
+// The single-line inputs of the dialogue test's table of inputs (a line
+// typed, then Enter).
+const lines = readFileSync(new URL('../app/dialogue_inputs.tsv', import.meta.url), 'utf8').split('\n')
+    .filter((row) => row !== '' && !row.startsWith('#'))
+    .map((row) => row.split('\t')[1].replaceAll('\\n', '\n'))
+    .filter((input) => input.endsWith('\n') && input.indexOf('\n') === input.length - 1)
+    .map((input) => input.slice(0, -1));
 
 // What the console shows for `line`: the program's standard output with the
 // typed line echoed after the prompt (before the program's first line end),
