@@ -69,14 +69,14 @@ else()
     set(CMAKE_C_COMPILER ${TAX2008_TRIPLET}-gcc)
     set(CMAKE_CXX_COMPILER ${TAX2008_TRIPLET}-g++)
 
-    # qemu-user finds the C library and the loader of the target under
-    # /usr/<triplet>. It names two processors otherwise than GCC does.
-    set(qemu_processor ${CMAKE_SYSTEM_PROCESSOR})
-    if(qemu_processor MATCHES "^i.86$")
-        set(qemu_processor i386)
-    elseif(qemu_processor STREQUAL "powerpc64le")
-        set(qemu_processor ppc64le)
+    # qemu-user, under the name architectures.txt gives the processor, finds
+    # the C library and the loader of the target under /usr/<triplet>.
+    file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/architectures.txt architecture REGEX "^[^#]+ ${TAX2008_TRIPLET} ")
+    if(NOT architecture)
+        message(FATAL_ERROR "${TAX2008_TRIPLET} is not in cmake/architectures.txt")
     endif()
+    string(REGEX REPLACE " +" ";" architecture "${architecture}")
+    list(GET architecture 2 qemu_processor)
     find_program(QEMU_PROGRAM qemu-${qemu_processor})
     if(QEMU_PROGRAM)
         set(CMAKE_CROSSCOMPILING_EMULATOR ${QEMU_PROGRAM} -L /usr/${TAX2008_TRIPLET})
