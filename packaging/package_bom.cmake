@@ -3,7 +3,8 @@
 
 # Run by CPack after it has built a package: writes its bill of materials,
 # <package>.cdx.json in CycloneDX 1.5, beside it. It names the program (its
-# version, licence and the SHA-256 of the file in the package) and each
+# version, licence and the SHA-256 of the file in the package), every file the
+# package ships, each with its SHA-256, and each
 # third-party component: the Debian packages the program was linked from,
 # with their versions as the build machine's dpkg tells them, or, for the
 # .deb, the packages it depends on at run time, which it does not contain;
@@ -58,6 +59,26 @@ foreach(package IN LISTS CPACK_PACKAGE_FILES)
     endif()
     file(SHA256 ${programs} program_sha256)
     file(RELATIVE_PATH program_path ${CPACK_TEMPORARY_DIRECTORY} ${programs})
+
+    # Every file the package ships, by its path in the package, with its
+    # SHA-256: the parts of the application.
+    file(GLOB_RECURSE shipped LIST_DIRECTORIES false RELATIVE ${CPACK_TEMPORARY_DIRECTORY}
+        ${CPACK_TEMPORARY_DIRECTORY}/*)
+    if(package MATCHES "\\.deb$")
+        # Beside the installed tree, CPack keeps the .deb's own members
+        # (control, md5sums, the tarballs) at its top.
+        list(FILTER shipped INCLUDE REGEX "/")
+    endif()
+    list(SORT shipped)
+    set(files "[]")
+    foreach(path IN LISTS shipped)
+        file(SHA256 ${CPACK_TEMPORARY_DIRECTORY}/${path} sha256)
+        json_string(file_name "${path}")
+        json_string(file_ref "file:${path}")
+        string(JSON length LENGTH "${files}")
+        string(JSON files SET "${files}" ${length} "{\"type\": \"file\", \"bom-ref\": ${file_ref},
+            \"name\": ${file_name}, \"hashes\": [{\"alg\": \"SHA-256\", \"content\": \"${sha256}\"}]}")
+    endforeach()
 
     set(components "[]")
     set(dependencies "[]")
@@ -120,7 +141,8 @@ foreach(package IN LISTS CPACK_PACKAGE_FILES)
                 \"licenses\": [{\"license\": {\"id\": \"MIT\"}}],
                 \"hashes\": [{\"alg\": \"SHA-256\", \"content\": \"${program_sha256}\"}],
                 \"properties\": [{\"name\": \"tax2008:package\", \"value\": \"${package_name}\"},
-                    {\"name\": \"tax2008:file\", \"value\": \"${program_path}\"}]
+                    {\"name\": \"tax2008:file\", \"value\": \"${program_path}\"}],
+                \"components\": ${files}
             }
         },
         \"components\": ${components},

@@ -3,18 +3,21 @@
 
 // Checks a bill of materials as its reader would rely on it:
 //
-//   node check-bom.mjs BILL.cdx.json [PROGRAM]
+//   node check-bom.mjs BILL.cdx.json [PROGRAM [PACKAGE_DIRECTORY]]
 //
 // it is valid CycloneDX 1.5 by the CycloneDX project's own schema and
 // validator; every Debian package it names is at the version this machine's
-// dpkg has; and its program's SHA-256 is that of PROGRAM, where given.
-// Prints what it found wrong, and exits 1 if anything was.
+// dpkg has; its program's SHA-256
+// is that of PROGRAM, where given; and the files it lists, with their
+// SHA-256, are those under PACKAGE_DIRECTORY (the package unpacked), where
+// given. Prints what it found wrong, and exits 1 if anything was.
 import { createHash } from 'node:crypto';
 import { execFileSync } from 'node:child_process';
-import { readFileSync } from 'node:fs';
+import { readdirSync, readFileSync } from 'node:fs';
+import { join } from 'node:path';
 import cyclonedx from '@cyclonedx/cyclonedx-library';
 
-const [billFile, programFile] = process.argv.slice(2);
+const [billFile, programFile, packageDirectory] = process.argv.slice(2);
 const text = readFileSync(billFile, 'utf8');
 const bill = JSON.parse(text);
 const faults = [];
@@ -41,8 +44,25 @@ for (const component of bill.components ?? []) {
     }
 }
 
+const sha256Of = (file) => createHash('sha256').update(readFileSync(file)).digest('hex');
+
+if (packageDirectory !== undefined) {
+    const listed = (bill.metadata?.component?.components ?? []).filter((part) => part.type === 'file')
+        .map((part) => `${part.name} ${part.hashes?.find((hash) => hash.alg === 'SHA-256')?.content}`);
+    const shipped = readdirSync(packageDirectory, { recursive: true, withFileTypes: true })
+        .filter((entry) => entry.isFile())
+        .map((entry) => join(entry.parentPath ?? entry.path, entry.name))
+        .map((file) => `${file.slice(packageDirectory.length).replace(/^\/+/, '')} ${sha256Of(file)}`);
+    for (const file of shipped.filter((line) => !listed.includes(line))) {
+        faults.push(`the package ships ${file}, which the bill does not list so`);
+    }
+    for (const file of listed.filter((line) => !shipped.includes(line))) {
+        faults.push(`the bill lists ${file}, which the package does not ship so`);
+    }
+}
+
 if (programFile !== undefined) {
-    const sha256 = createHash('sha256').update(readFileSync(programFile)).digest('hex');
+    const sha256 = sha256Of(programFile);
     const hashes = bill.metadata?.component?.hashes ?? [];
     if (!hashes.some((hash) => hash.alg === 'SHA-256' && hash.content === sha256)) {
         faults.push(`the program's SHA-256 is ${sha256}, which the bill does not give`);
