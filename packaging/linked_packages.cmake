@@ -39,23 +39,31 @@ function(tax2008_linked_package library var)
 endfunction()
 
 # Sets `var` to the SPDX licence expression of what the programs take from
-# the Debian source package `source`.
-function(tax2008_source_licence source var)
-    if(source MATCHES "^(glibc|cross-toolchain-base)$")
-        set(licence "LGPL-2.1-or-later")
-    elseif(source MATCHES "^gcc-")
-        set(licence "GPL-3.0-or-later WITH GCC-exception-3.1")
-    elseif(source STREQUAL "mingw-w64")
-        set(licence "ZPL-2.1 AND MIT") # the runtime, and winpthreads
-    elseif(source STREQUAL "wasi-libc")
-        set(licence "(Apache-2.0 WITH LLVM-exception OR Apache-2.0 OR MIT) AND MIT") # WASI's parts, and musl's
-    elseif(source MATCHES "^llvm-toolchain-")
-        set(licence "Apache-2.0 WITH LLVM-exception")
-    else()
-        set(licence NOASSERTION)
+# the Debian source package `source`, as licences.txt gives it, once the
+# copyright file of its binary package `package` says each of the phrases
+# the table gives for it. A source package not in the table, or a copyright
+# file that no longer says them, stops the build.
+function(tax2008_source_licence source package var)
+    file(STRINGS ${TAX2008_LICENCES_TABLE} row REGEX "^${source}\t")
+    if(NOT row)
+        message(FATAL_ERROR "${source}, which ${package} is built from, is not in ${TAX2008_LICENCES_TABLE}: "
+            "read its licence from /usr/share/doc/${package}/copyright and add it")
     endif()
+    string(REPLACE "\t" ";" row "${row}")
+    list(GET row 1 licence)
+    list(GET row 2 phrases)
+    file(READ /usr/share/doc/${package}/copyright copyright)
+    string(REPLACE "|" ";" phrases "${phrases}")
+    foreach(phrase IN LISTS phrases)
+        string(FIND "${copyright}" "${phrase}" at)
+        if(at EQUAL -1)
+            message(FATAL_ERROR "/usr/share/doc/${package}/copyright no longer says \"${phrase}\", on which the "
+                "licence of ${source} in ${TAX2008_LICENCES_TABLE} rests: read it again")
+        endif()
+    endforeach()
     set(${var} "${licence}" PARENT_SCOPE)
 endfunction()
+set(TAX2008_LICENCES_TABLE ${CMAKE_CURRENT_LIST_DIR}/licences.txt)
 
 # For the libraries named after `var`, sets
 # - `var` to a notice's list of the packages they were linked from, one
@@ -88,7 +96,7 @@ function(tax2008_linked_packages_notice var sources_var)
         endif()
         list(APPEND names ${name})
         string(APPEND lines "- ${name} ${version}, from the source package ${source} ${source_version}\n")
-        tax2008_source_licence(${source} licence)
+        tax2008_source_licence(${source} ${name} licence)
         list(APPEND components "${name}|${version}|${source}|${source_version}|${architecture}|${licence}")
         if(NOT "${source}=${source_version}" IN_LIST sources)
             list(APPEND sources "${source}=${source_version}")

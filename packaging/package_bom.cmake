@@ -109,7 +109,7 @@ foreach(package IN LISTS CPACK_PACKAGE_FILES)
                 OUTPUT_VARIABLE installed COMMAND_ERROR_IS_FATAL ANY)
             list(GET installed 0 version)
             list(GET installed 1 source)
-            tax2008_source_licence(${source} licence)
+            tax2008_source_licence(${source} ${name} licence)
             debian_purl(purl ${name} ${version} ${architecture})
             add_component(${name} ${version} "${licence}" "${debian}" ${purl}
                 "Needed at run time and not included: the package depends on ${depend}; the version is the one it was built against"

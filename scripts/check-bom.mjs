@@ -7,7 +7,7 @@
 //
 // it is valid CycloneDX 1.5 by the CycloneDX project's own schema and
 // validator; every Debian package it names is at the version this machine's
-// dpkg has; its program's SHA-256
+// dpkg has, and each has a licence; its program's SHA-256
 // is that of PROGRAM, where given; and the files it lists, with their
 // SHA-256, are those under PACKAGE_DIRECTORY (the package unpacked), where
 // given. Prints what it found wrong, and exits 1 if anything was.
@@ -41,6 +41,13 @@ for (const component of bill.components ?? []) {
     }
     if (installed !== version || component.version !== version) {
         faults.push(`${name}: the bill says ${component.version}, this machine has ${installed}`);
+    }
+}
+
+for (const component of bill.components ?? []) {
+    const licences = (component.licenses ?? []).map((licence) => licence.expression ?? licence.license?.id ?? '');
+    if (licences.length === 0 || licences.some((licence) => licence === '' || licence.includes('NOASSERTION'))) {
+        faults.push(`${component.name}: no licence, or NOASSERTION`);
     }
 }
 
