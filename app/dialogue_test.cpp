@@ -316,6 +316,25 @@ TEST(Dialogue, FailsOnANumberTooLongForItsMemory)
 #endif
 }
 
+// A number of ten million digits: beyond a double's range, or, in zeros
+// before 50000, the income 50000 (a runtime that aborted on the long read,
+// as Node 20's WASI can, would fail both).
+TEST(Dialogue, ReadsANumberOfTenMillionDigits)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << "cmd has no head and tr to make the number";
+#else
+    const std::string digits = "head -c 10000000 /dev/zero | tr '\\0' ";
+    const Outcome ones = runFedBy(digits + "1");
+    EXPECT_EQ(ones.out, prompt);
+    EXPECT_EQ(ones.err, outOfRange + lineEnd);
+    EXPECT_EQ(ones.status, 1);
+    const Outcome zeros = runFedBy("{ " + digits + "0; echo 50000; }");
+    EXPECT_EQ(zeros.out, dialogueWithTax("8843.75"));
+    EXPECT_EQ(zeros.status, 0);
+#endif
+}
+
 // A number that comes late down a pipe: the program waits for it, as at a
 // console (a runtime that made the pipe non-blocking would fail the read).
 TEST(Dialogue, WaitsForASlowPipe)
