@@ -391,43 +391,86 @@ TEST(Dialogue, LeavesTheRestOfAFileButNotOfAPipe)
 }
 
 #if defined(__linux__)
-// Starts the program with a new pseudo-terminal as its standard input, once
-// `typed` has been typed there, and returns what is left for the next
-// reader once it has ended.
-std::string leftAtATerminal(const std::string& typed)
+// Opens a new pseudo-terminal: `terminal` is the side this test types on and
+// reads, `user` the side the program has. Raw, it passes on what is typed
+// without waiting for a line end, and echoes it, so that this side sees when
+// it has arrived; otherwise it passes on whole lines, without an echo.
+bool openTerminal(int& terminal, int& user, bool raw)
 {
-    const int terminal = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    terminal = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (terminal < 0 || grantpt(terminal) != 0 || unlockpt(terminal) != 0) {
         ADD_FAILURE() << "no pseudo-terminal";
-        return {};
+        return false;
     }
-    const int user = open(ptsname(terminal), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    user = open(ptsname(terminal), O_RDWR | O_NOCTTY | O_CLOEXEC);
     termios mode{};
     tcgetattr(user, &mode);
-    mode.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-    tcsetattr(user, TCSANOW, &mode);
-    if (write(terminal, typed.data(), typed.size()) != static_cast<ssize_t>(typed.size())) {
-        ADD_FAILURE() << "could not type " << typed;
+    if (raw) {
+        cfmakeraw(&mode);
+        mode.c_lflag |= ECHO;
+    } else {
+        mode.c_lflag &= ~static_cast<tcflag_t>(ECHO);
     }
+    tcsetattr(user, TCSANOW, &mode);
+    return true;
+}
+
+// Starts the program with the standard streams that `streams` gives it, and
+// returns its process id, or 0 where it could not be started.
+pid_t startProgram(posix_spawn_file_actions_t& streams)
+{
     std::vector<char*> argv;
     argv.reserve(programArguments.size() + 1);
     for (std::string& argument : programArguments) {
         argv.push_back(argument.data());
     }
     argv.push_back(nullptr);
+    pid_t pid = 0;
+    const int spawned = posix_spawnp(&pid, argv[0], &streams, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&streams);
+    if (spawned != 0) {
+        ADD_FAILURE() << "could not start " << argv[0];
+        return 0;
+    }
+    return pid;
+}
+
+// Waits up to ten seconds for process `pid` to end, giving its status. A
+// program that has not ended by then is killed, so that it fails its test
+// rather than holding it up.
+bool endsWithinTenSeconds(pid_t pid, int& status)
+{
+    for (int tries = 0; tries < 1000; ++tries) {
+        if (waitpid(pid, &status, WNOHANG) != 0) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    return false;
+}
+
+// Starts the program with a new pseudo-terminal as its standard input, once
+// `typed` has been typed there, and returns what is left for the next
+// reader once it has ended.
+std::string leftAtATerminal(const std::string& typed)
+{
+    int terminal = -1;
+    int user = -1;
+    if (!openTerminal(terminal, user, false)) {
+        return {};
+    }
+    if (write(terminal, typed.data(), typed.size()) != static_cast<ssize_t>(typed.size())) {
+        ADD_FAILURE() << "could not type " << typed;
+    }
     posix_spawn_file_actions_t streams{};
     posix_spawn_file_actions_init(&streams);
     posix_spawn_file_actions_adddup2(&streams, user, 0);
     posix_spawn_file_actions_addopen(&streams, 1, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const int spawned = posix_spawnp(&pid, argv[0], &streams, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&streams);
+    const pid_t pid = startProgram(streams);
     int status = 0;
-    for (int tries = 0; spawned == 0 && tries < 1000 && waitpid(pid, &status, WNOHANG) == 0; ++tries) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    if (spawned != 0 || waitpid(pid, &status, WNOHANG) == 0) {
-        kill(pid, SIGKILL);
+    if (pid != 0 && !endsWithinTenSeconds(pid, status)) {
         ADD_FAILURE() << "the program did not end";
     }
     std::string left(64, '\0');
@@ -466,36 +509,19 @@ bool isAsleep(pid_t pid)
 // more of the number. Returns what the program wrote on standard error.
 std::string hangUpAfterTyping(const std::string& typed)
 {
-    const int terminal = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (terminal < 0 || grantpt(terminal) != 0 || unlockpt(terminal) != 0) {
-        ADD_FAILURE() << "no pseudo-terminal";
+    int terminal = -1;
+    int user = -1;
+    if (!openTerminal(terminal, user, true)) {
         return {};
     }
-    const int user = open(ptsname(terminal), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    // Raw, so that what is typed reaches the program without a line end, but
-    // echoed, so that this side sees when it has arrived.
-    termios mode{};
-    tcgetattr(user, &mode);
-    cfmakeraw(&mode);
-    mode.c_lflag |= ECHO;
-    tcsetattr(user, TCSANOW, &mode);
 
-    std::vector<char*> argv;
-    argv.reserve(programArguments.size() + 1);
-    for (std::string& argument : programArguments) {
-        argv.push_back(argument.data());
-    }
-    argv.push_back(nullptr);
     posix_spawn_file_actions_t streams{};
     posix_spawn_file_actions_init(&streams);
     posix_spawn_file_actions_adddup2(&streams, user, 0);
     posix_spawn_file_actions_adddup2(&streams, user, 1);
     posix_spawn_file_actions_addopen(&streams, 2, errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_t pid = 0;
-    const int spawned = posix_spawnp(&pid, argv[0], &streams, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&streams);
-    if (spawned != 0) {
-        ADD_FAILURE() << "could not start " << argv[0];
+    const pid_t pid = startProgram(streams);
+    if (pid == 0) {
         return {};
     }
 
@@ -523,15 +549,8 @@ std::string hangUpAfterTyping(const std::string& typed)
     }
     close(terminal);
     close(user);
-    // A program that does not end within ten seconds of the hang-up fails
-    // the test, rather than holding it up.
     int status = 0;
-    for (int tries = 0; tries < 1000 && waitpid(pid, &status, WNOHANG) == 0; ++tries) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    if (waitpid(pid, &status, WNOHANG) == 0) {
-        kill(pid, SIGKILL);
-        waitpid(pid, &status, 0);
+    if (!endsWithinTenSeconds(pid, status)) {
         ADD_FAILURE() << "the program did not end when its terminal was hung up";
         return readFile(errorFile);
     }
