@@ -133,19 +133,19 @@ test('Chromium finds the page installable', async () => {
 });
 
 // Lighthouse's scores vary from run to run, with the machine's load: the
-// median of three runs counts, as Lighthouse's own guidance on variability
+// median of five runs counts, as Lighthouse's own guidance on variability
 // advises.
-test('Lighthouse scores 100 in every category, in the median of three runs', async () => {
+test('Lighthouse scores 100 in every category, in the median of five runs', async () => {
     const categories = ['performance', 'accessibility', 'best-practices', 'seo'];
     const runs = [];
-    for (let run = 0; run < 3; run++) {
+    for (let run = 0; run < 5; run++) {
         const { lhr } = await lighthouse(`${origin}/`, { logLevel: 'error', onlyCategories: categories }, undefined,
             await browser.newPage());
         runs.push(lhr);
     }
-    const median = (name) => runs.map((lhr) => lhr.categories[name].score).sort()[1];
+    const median = (name) => runs.map((lhr) => lhr.categories[name].score).sort((a, b) => a - b)[2];
     const scores = categories.map((name) => `${name} ${runs.map((lhr) => Math.round(lhr.categories[name].score * 100))}`);
-    console.log(`Lighthouse ${runs[0].lighthouseVersion}, ${await browser.version()}, three runs: ${scores.join('; ')}`);
+    console.log(`Lighthouse ${runs[0].lighthouseVersion}, ${await browser.version()}, five runs: ${scores.join('; ')}`);
     for (const name of categories) {
         assert.equal(median(name), 1, `${name}: ${scores.join('; ')}`);
     }

@@ -2,11 +2,11 @@
 // SPDX-License-Identifier: MIT
 
 // Runs tax2008.wasm, the program itself, off the page's main thread: once per
-// question, with the typed line as its standard input. It says {loaded} once
-// it has the program, or {loadFailure} where it cannot have it. The page sends
-// each question as {id, line}; each answer is {id, prompt, rest, errors,
-// status}, or {id, failure} where the program could not run, or {id,
-// loadFailure}, in the order the questions came.
+// question, with the typed line as its standard input. The page sends the
+// module's bytes once, compiled here too, then each question as {id, line};
+// each answer is
+// {id, prompt, rest, errors, status}, or {id, failure} where the program
+// could not run, in the order the questions came.
 //
 // The shim's modules are imported each from its own file, so that the
 // browser fetches them all at once rather than one import after another.
@@ -67,43 +67,21 @@ async function run(program, line) {
     return { prompt, rest: written.slice(prompt.length), errors, status };
 }
 
-// The program, fetched and compiled here, off the page's main thread: from
-// the bytes, so that any file server will do, whatever type it gives .wasm
-// files. Why it could not be had goes to the page, in its parts: a file
-// missing, the device offline, or what failed.
-async function load() {
-    let response;
-    try {
-        response = await fetch('tax2008.wasm');
-    } catch (error) {
-        throw { offline: !navigator.onLine, message: `the server did not answer (${error.message})` };
-    }
-    if (!response.ok) {
-        throw { missing: `tax2008.wasm (${response.status})` };
-    }
-    try {
-        return await WebAssembly.compile(await response.arrayBuffer());
-    } catch (error) {
-        throw { message: String(error) };
-    }
-}
-const program = load();
-program.then(() => self.postMessage({ loaded: true }), (failure) => self.postMessage({ loadFailure: failure }));
-
 // Questions are answered one at a time, in the order they came, however
 // long one of them takes.
+let program;
 let answered = Promise.resolve();
 self.addEventListener('message', ({ data }) => {
+    if (data.program) {
+        // From the bytes, so that any file server will do, whatever type it
+        // gives .wasm files.
+        program = WebAssembly.compile(data.program);
+        program.catch(() => {}); // said for each question, when it is run
+        return;
+    }
     answered = answered.then(async () => {
-        let module;
         try {
-            module = await program;
-        } catch (failure) {
-            self.postMessage({ id: data.id, loadFailure: failure });
-            return;
-        }
-        try {
-            self.postMessage({ id: data.id, ...(await run(module, data.line)) });
+            self.postMessage({ id: data.id, ...(await run(await program, data.line)) });
         } catch (error) {
             self.postMessage({ id: data.id, failure: String(error) });
         }

@@ -34,25 +34,23 @@ function show(text, error = '') {
     shown.replaceChildren(text, errorText);
 }
 
-// Why the program could not be had, in words for the visitor, from what the
-// worker found: a file missing, the device offline, or what failed.
-function loadFailure(failure) {
-    if (failure.missing) {
-        return `The program could not be loaded: the server has no ${failure.missing}. Serve the whole folder of the page.`;
+// Why the program could not be had, in words for the visitor.
+function loadFailure(error) {
+    if (error.missing) {
+        return `The program could not be loaded: the server has no ${error.missing}. Serve the whole folder of the page.`;
     }
-    if (failure.offline || !navigator.onLine) {
+    if (!navigator.onLine) {
         return 'The program could not be loaded: this device is offline. Once the page has been loaded online, it works offline too.';
     }
-    return `The program could not be loaded: ${failure.message}.`;
+    return `The program could not be loaded: ${error.message || error}.`;
 }
 
 // The page is painted first, with nothing but its own text and style; the
-// worker, which fetches the program (about 220 KB) while its own modules
-// come, starts after, so that it holds up neither. (Preloaded from the head,
-// the program delayed the first paint that Lighthouse counts on a phone's
-// network by a second.) The browser says when it has painted; one that does
-// not, or a page in a hidden tab, waits for a frame and three seconds at
-// most.
+// program (about 220 KB) comes after, while the worker's scripts do, so that
+// it holds up neither. (Preloaded from the head, it delayed the first paint
+// that Lighthouse counts on a phone's network by a second.) The browser says
+// when it has painted; one that does not, or a page in a hidden tab, waits
+// for a frame and three seconds at most.
 function afterFirstPaint() {
     return new Promise((resolve) => {
         setTimeout(resolve, 3000);
@@ -69,9 +67,21 @@ function afterFirstPaint() {
     });
 }
 
-// The questions not answered yet, by number, in the order asked; the worker
-// that runs the program once it has started; whether it has the program; and
-// why it cannot start, once that is known.
+async function loadProgram() {
+    let response;
+    try {
+        response = await fetch('tax2008.wasm');
+    } catch (error) {
+        throw new Error(`the server did not answer (${error.message})`);
+    }
+    if (!response.ok) {
+        throw Object.assign(new Error(response.statusText), { missing: `tax2008.wasm (${response.status})` });
+    }
+    return response.arrayBuffer();
+}
+
+// The worker that runs the program, and the questions it has not answered
+// yet, by number.
 const pending = new Map();
 let asked = 0;
 let worker;
@@ -89,33 +99,11 @@ function answer(id, text, error, status) {
     shown.dataset.answered = id;
 }
 
-// Once the program is in, or cannot be, the service worker keeps the page
-// for offline use, when the page is idle; it asks for a newer version at
-// every load, so that a new release served replaces the old at the next.
-// Without it the page still works, just not offline.
-function keepForOffline() {
-    (window.requestIdleCallback ?? setTimeout)(() => {
-        navigator.serviceWorker?.register('service-worker.js').then((registration) => registration.update())
-            .catch(() => {});
-    });
-}
-
 function startWorker() {
     worker = new Worker('tax2008-worker.js', { type: 'module' });
     worker.addEventListener('message', ({ data }) => {
         const line = pending.get(data.id);
-        if (data.loaded) {
-            ready = true;
-            if (pending.size === 0) {
-                show('');
-            }
-            keepForOffline();
-        } else if (data.id === undefined) {
-            show('', loadFailure(data.loadFailure));
-            keepForOffline();
-        } else if (data.loadFailure) {
-            answer(data.id, `${lineShown(line)}\n`, loadFailure(data.loadFailure));
-        } else if (data.failure) {
+        if (data.failure) {
             answer(data.id, `${lineShown(line)}\n`, `The program could not run for this question: ${data.failure}`);
         } else {
             answer(data.id, `${data.prompt}${lineShown(line)}\n${data.rest}`, data.errors, data.status);
@@ -131,9 +119,6 @@ function startWorker() {
             answer(id, `${lineShown(line)}\n`, workerFailure);
         }
     });
-    for (const [id, line] of pending) {
-        worker.postMessage({ id, line });
-    }
 }
 
 function start() {
@@ -142,21 +127,37 @@ function start() {
         return;
     }
     show('Loading the program…');
-    afterFirstPaint().then(startWorker);
+    const loaded = afterFirstPaint().then(() => {
+        startWorker();
+        return loadProgram();
+    }).then((program) => {
+        worker.postMessage({ program }, [program]);
+        ready = true;
+        if (pending.size === 0) {
+            show('');
+        }
+    });
+    loaded.catch((error) => show('', loadFailure(error)));
+    // Once the program is in, or cannot be, the service worker keeps the page
+    // for offline use, when the page is idle; it asks for a newer version at
+    // every load, so that a new release served replaces the old at the next.
+    // Without it the page still works, just not offline.
+    loaded.catch(() => {}).then(() => new Promise((resolve) => (window.requestIdleCallback ?? setTimeout)(resolve)))
+        .then(() => navigator.serviceWorker?.register('service-worker.js'))
+        .then((registration) => registration?.update()).catch(() => {});
 
     form.addEventListener('submit', (event) => {
         event.preventDefault();
         const line = income.value;
         const id = ++asked;
         pending.set(id, line);
-        if (workerFailure) {
-            answer(id, `${lineShown(line)}\n`, workerFailure);
-            return;
-        }
         if (!ready) {
             show(`Loading the program; ${JSON.stringify(lineShown(line))} will be answered once it has loaded.`);
         }
-        worker?.postMessage({ id, line });
+        loaded.then(
+            () => (workerFailure ? answer(id, `${lineShown(line)}\n`, workerFailure) : worker.postMessage({ id, line })),
+            (error) => answer(id, `${lineShown(line)}\n`, loadFailure(error)),
+        );
     });
     form.querySelector('button').disabled = false;
     income.focus();
