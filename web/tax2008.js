@@ -99,12 +99,17 @@ function answer(id, text, error, status) {
     shown.dataset.answered = id;
 }
 
+// Answers question `id` with no result: the line typed, and why.
+function answerWhyNot(id, why) {
+    answer(id, `${lineShown(pending.get(id))}\n`, why);
+}
+
 function startWorker() {
     worker = new Worker('tax2008-worker.js', { type: 'module' });
     worker.addEventListener('message', ({ data }) => {
         const line = pending.get(data.id);
         if (data.failure) {
-            answer(data.id, `${lineShown(line)}\n`, `The program could not run for this question: ${data.failure}`);
+            answerWhyNot(data.id, `The program could not run for this question: ${data.failure}`);
         } else {
             answer(data.id, `${data.prompt}${lineShown(line)}\n${data.rest}`, data.errors, data.status);
         }
@@ -115,8 +120,8 @@ function startWorker() {
         event.preventDefault();
         const cause = navigator.onLine ? 'a file of the page is missing on the server' : 'this device is offline';
         workerFailure = `The program could not be started: ${cause}.`;
-        for (const [id, line] of pending) {
-            answer(id, `${lineShown(line)}\n`, workerFailure);
+        for (const id of [...pending.keys()]) {
+            answerWhyNot(id, workerFailure);
         }
     });
 }
@@ -155,8 +160,8 @@ function start() {
             show(`Loading the program; ${JSON.stringify(lineShown(line))} will be answered once it has loaded.`);
         }
         loaded.then(
-            () => (workerFailure ? answer(id, `${lineShown(line)}\n`, workerFailure) : worker.postMessage({ id, line })),
-            (error) => answer(id, `${lineShown(line)}\n`, loadFailure(error)),
+            () => (workerFailure ? answerWhyNot(id, workerFailure) : worker.postMessage({ id, line })),
+            (error) => answerWhyNot(id, loadFailure(error)),
         );
     });
     form.querySelector('button').disabled = false;
