@@ -303,6 +303,8 @@ TEST(Dialogue, FailsOnANumberTooLongForItsMemory)
     GTEST_SKIP() << "cmd cannot limit a program's memory";
 #elif defined(TAX2008_SANITIZED)
     GTEST_SKIP() << "AddressSanitizer needs more address space than the limit leaves";
+#elif defined(TAX2008_TESTS_WASI_PROGRAM)
+    GTEST_SKIP() << "Node needs more address space than the limit leaves";
 #else
     if (programArguments.size() > 1) {
         GTEST_SKIP() << "an emulator needs more address space than the limit leaves";

@@ -11,8 +11,16 @@
 // read with "Resource temporarily unavailable".
 'use strict';
 
-// Node calls its WASI experimental, on standard error, which is the program's.
-process.removeAllListeners('warning');
+// Node calls its WASI experimental, on standard error, which is the
+// program's: that one warning is dropped, and any other still shown.
+const emitWarning = process.emitWarning;
+process.emitWarning = function (warning, ...rest) {
+    const type = typeof rest[0] === 'string' ? rest[0] : rest[0]?.type;
+    if (type === 'ExperimentalWarning' && String(warning).startsWith('WASI ')) {
+        return;
+    }
+    emitWarning.call(this, warning, ...rest);
+};
 const { WASI } = require('node:wasi');
 const { readFileSync } = require('node:fs');
 

@@ -49,6 +49,7 @@ endfunction()
 include(${CMAKE_CURRENT_LIST_DIR}/linked_packages.cmake) # the licences of Debian's source packages
 set(debian "{\"name\": \"Debian\", \"url\": [\"https://www.debian.org\"]}")
 
+list(FILTER CPACK_PACKAGE_FILES EXCLUDE REGEX "/cpack-npm-metadata\\.json$") # no package
 foreach(package IN LISTS CPACK_PACKAGE_FILES)
     get_filename_component(package_name ${package} NAME)
     file(GLOB_RECURSE programs ${CPACK_TEMPORARY_DIRECTORY}/*)
