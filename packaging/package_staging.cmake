@@ -25,3 +25,8 @@ list(FILTER programs INCLUDE REGEX "/bin/tax2008$|/tax2008\\.exe$")
 foreach(program IN LISTS programs)
     execute_process(COMMAND ${CPACK_TAX2008_STRIP} --remove-section=.comment ${program} COMMAND_ERROR_IS_FATAL ANY)
 endforeach()
+
+# Every file's and directory's time SOURCE_DATE_EPOCH (package_time.cmake),
+# as the packages that keep the times they find (the RPM) need.
+execute_process(COMMAND find ${CPACK_TEMPORARY_DIRECTORY} -exec touch --no-dereference --date=@$ENV{SOURCE_DATE_EPOCH} {} +
+    COMMAND_ERROR_IS_FATAL ANY)

@@ -1,0 +1,58 @@
+# SPDX-FileCopyrightText: 2026 The tax2008 authors
+# SPDX-License-Identifier: MIT
+
+# The RPM of the static program, for any RPM distribution whatever its C
+# library: built by CPack's RPM generator beside the tarball, from the same
+# files, installed under /usr.
+
+set(CPACK_RPM_FILE_NAME RPM-DEFAULT) # tax2008-<version>-1.<arch>.rpm
+set(CPACK_RPM_PACKAGE_ARCHITECTURE ${CMAKE_SYSTEM_PROCESSOR})
+set(CPACK_RPM_PACKAGE_LICENSE "${package_licence}")
+set(CPACK_RPM_PACKAGE_GROUP "Applications/Productivity")
+set(CPACK_RPM_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}
+
+The program is linked statically, with the GNU C Library and GCC's C++
+runtime in it, so it needs nothing of the system it is installed on.")
+set(CPACK_PACKAGE_RELOCATABLE OFF)
+# A static program needs no library of the system, not even the dynamic
+# loader's hash style that rpm would otherwise ask for.
+set(CPACK_RPM_PACKAGE_AUTOREQ OFF)
+# The directories of the system, which other packages own.
+set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION /usr/share/man /usr/share/man/man1)
+set(docdir /usr/${CMAKE_INSTALL_DOCDIR})
+set(CPACK_RPM_USER_FILELIST "%doc ${docdir}/README.md" "%license ${docdir}/LICENSE"
+    "%license ${docdir}/THIRD-PARTY-NOTICES" "%license ${docdir}/LGPL-2.1")
+
+# The changelog, from packaging/changelog: each entry's trailer becomes its
+# head, "* Tue Dec 08 2026 <name> - <version>-1", and its items "- ...".
+file(STRINGS changelog lines)
+set(entries "")
+set(items "")
+foreach(line IN LISTS lines)
+    if(line MATCHES "^tax2008 \\(([^)]+)\\)")
+        set(entry_version ${CMAKE_MATCH_1})
+    elseif(line MATCHES "^  \\* (.*)")
+        string(APPEND items "- ${CMAKE_MATCH_1}\n")
+    elseif(line MATCHES "^    (.*)")
+        string(APPEND items "  ${CMAKE_MATCH_1}\n")
+    elseif(line MATCHES "^ -- (.+)  ([A-Z][a-z][a-z]), ([0-9]+) ([A-Z][a-z][a-z]) ([0-9]+) ")
+        string(APPEND entries "* ${CMAKE_MATCH_2} ${CMAKE_MATCH_4} ${CMAKE_MATCH_3} ${CMAKE_MATCH_5} ${CMAKE_MATCH_1}"
+            " - ${entry_version}-1\n${items}\n")
+        set(items "")
+    endif()
+endforeach()
+string(STRIP "${entries}" entries)
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/rpm-changelog "${entries}\n")
+set(CPACK_RPM_CHANGELOG_FILE ${CMAKE_CURRENT_BINARY_DIR}/rpm-changelog)
+
+# rpmbuild changes nothing CPack installed (the program is stripped and the
+# manual compressed already, and a host's strip could not read a foreign
+# program), links no build ID under /usr/lib, and stamps the package with
+# SOURCE_DATE_EPOCH (package_time.cmake) and a fixed host, so that it is the
+# same bytes wherever it is built.
+set(CPACK_RPM_SPEC_MORE_DEFINE "%define packager ${CPACK_PACKAGE_CONTACT}
+%define __spec_install_post %{nil}
+%define _build_id_links none
+%define _buildhost reproducible
+%define use_source_date_epoch_as_buildtime 1
+%define clamp_mtime_to_source_date_epoch 1")
