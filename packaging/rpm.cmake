@@ -21,7 +21,10 @@ set(CPACK_RPM_PACKAGE_AUTOREQ OFF)
 set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION /usr/share/man /usr/share/man/man1)
 set(docdir /usr/${CMAKE_INSTALL_DOCDIR})
 set(CPACK_RPM_USER_FILELIST "%doc ${docdir}/README.md" "%license ${docdir}/LICENSE"
-    "%license ${docdir}/THIRD-PARTY-NOTICES" "%license ${docdir}/LGPL-2.1")
+    "%license ${docdir}/THIRD-PARTY-NOTICES")
+if(TAX2008_LGPL_2_1)
+    list(APPEND CPACK_RPM_USER_FILELIST "%license ${docdir}/LGPL-2.1")
+endif()
 
 # The changelog, from packaging/changelog: each entry's trailer becomes its
 # head, "* Tue Dec 08 2026 <name> - <version>-1", and its items "- ...".
