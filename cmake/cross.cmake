@@ -76,6 +76,7 @@ else()
         message(FATAL_ERROR "${TAX2008_TRIPLET} is not in cmake/architectures.txt")
     endif()
     string(REGEX REPLACE " +" ";" architecture "${architecture}")
+    list(GET architecture 0 TAX2008_ARCHITECTURE) # Debian's name, and its presets'
     list(GET architecture 2 qemu_processor)
     find_program(QEMU_PROGRAM qemu-${qemu_processor})
     if(QEMU_PROGRAM)
