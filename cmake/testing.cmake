@@ -70,16 +70,22 @@ else()
 endif()
 
 if(WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR)
-    # 32-bit Wine is a 32-bit x86 Linux program, and many containers and
-    # virtual machines cannot start those. Asked once, here: there the tests
-    # are reported as skipped, with the reason, neither failed nor passed.
-    execute_process(COMMAND env LC_ALL=C ${CMAKE_CROSSCOMPILING_EMULATOR} --version
-        RESULT_VARIABLE wine_status OUTPUT_QUIET ERROR_VARIABLE wine_error)
-    if(NOT wine_status EQUAL 0 AND wine_error MATCHES "Exec format error")
-        math(EXPR bits "${CMAKE_SIZEOF_VOID_P} * 8")
-        set(tax2008_tests_skipped_because "this host cannot start ${bits}-bit x86 programs")
-        message(STATUS "The tests are skipped: ${tax2008_tests_skipped_because}")
-    else()
+    # 32-bit Wine is a 32-bit x86 Linux program, which many containers and
+    # virtual machines cannot start, and without Debian's wine32 Wine starts
+    # no 32-bit Windows program. Asked once, here, by starting one (the probe
+    # that the release check asks too): where Wine cannot, the tests are
+    # reported as skipped, with Wine's reason, neither failed nor passed.
+    if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+        execute_process(COMMAND ${CMAKE_CURRENT_LIST_DIR}/wine-probe ${CMAKE_CXX_COMPILER} ${CMAKE_CROSSCOMPILING_EMULATOR}
+            RESULT_VARIABLE wine_status OUTPUT_VARIABLE wine_cause OUTPUT_STRIP_TRAILING_WHITESPACE)
+        if(wine_status EQUAL 1)
+            set(tax2008_tests_skipped_because "Wine cannot start a 32-bit Windows program here: ${wine_cause}")
+            message(STATUS "The tests are skipped: ${tax2008_tests_skipped_because}")
+        elseif(NOT wine_status EQUAL 0)
+            message(FATAL_ERROR "Wine could not be asked whether it starts a 32-bit Windows program: ${wine_cause}")
+        endif()
+    endif()
+    if(NOT tax2008_tests_skipped_because)
         # One wineserver serves the whole test run: started, and its prefix
         # made, by a first run whose streams are not a test's pipes (its
         # helper processes would inherit them, and the test would wait on them).
