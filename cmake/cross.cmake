@@ -38,6 +38,7 @@ if(TAX2008_TRIPLET MATCHES "-mingw32$")
     else()
         find_program(WINE_PROGRAM wine)
     endif()
+    set(TAX2008_EMULATOR_NEEDED "Wine (apt-get install wine wine64)")
     if(WINE_PROGRAM)
         # The wineserver of the same installation as this wine, and a Wine
         # prefix of the build's own rather than the user's ~/.wine.
@@ -60,6 +61,7 @@ elseif(TAX2008_TRIPLET STREQUAL "wasm32-wasi")
     # Debian's libc++ for wasm32 is built without exceptions, and so is
     # everything linked with it.
     set(CMAKE_CXX_FLAGS_INIT -fno-exceptions)
+    set(TAX2008_EMULATOR_NEEDED "Node (apt-get install nodejs)")
     find_program(NODE_PROGRAM node)
     if(NODE_PROGRAM)
         set(CMAKE_CROSSCOMPILING_EMULATOR ${NODE_PROGRAM} ${CMAKE_CURRENT_LIST_DIR}/wasi-run.cjs)
@@ -78,6 +80,7 @@ else()
     string(REGEX REPLACE " +" ";" architecture "${architecture}")
     list(GET architecture 0 TAX2008_ARCHITECTURE) # Debian's name, and its presets'
     list(GET architecture 2 qemu_processor)
+    set(TAX2008_EMULATOR_NEEDED "qemu-${qemu_processor} (apt-get install qemu-user)")
     find_program(QEMU_PROGRAM qemu-${qemu_processor})
     if(QEMU_PROGRAM)
         set(CMAKE_CROSSCOMPILING_EMULATOR ${QEMU_PROGRAM} -L /usr/${TAX2008_TRIPLET})

@@ -31,8 +31,14 @@ include(CTest)
 # Runs the test `name`, the command that follows (a test program's target, or
 # the path of one built for this machine, and its arguments), with whatever
 # the platform needs up first, failing it after `timeout` seconds; or reports
-# it skipped, and why, where the host cannot start it.
+# it skipped, and why, where the host cannot start it; or fails it, naming
+# what to install, where the emulator that would run it is missing.
 function(tax2008_add_test name timeout)
+    if(CMAKE_CROSSCOMPILING AND NOT CMAKE_CROSSCOMPILING_EMULATOR)
+        add_test(NAME ${name} COMMAND ${CMAKE_COMMAND} -E echo "cannot run: no ${TAX2008_EMULATOR_NEEDED}")
+        set_tests_properties(${name} PROPERTIES FAIL_REGULAR_EXPRESSION "^cannot run: ")
+        return()
+    endif()
     if(tax2008_tests_skipped_because)
         add_test(NAME ${name} COMMAND ${CMAKE_COMMAND} -E echo "skipped: ${tax2008_tests_skipped_because}")
         set_tests_properties(${name} PROPERTIES SKIP_REGULAR_EXPRESSION "^skipped: ")
@@ -97,4 +103,8 @@ if(WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR)
         set_tests_properties(wine_server PROPERTIES FIXTURES_SETUP wine TIMEOUT 120)
         set(tax2008_test_fixtures wine)
     endif()
+    # The probe itself: yes where Wine starts this build's programs, no where
+    # it cannot, as Wine says.
+    tax2008_add_test(wine_probe 120 ${CMAKE_CURRENT_LIST_DIR}/wine_probe_test.sh ${CMAKE_CXX_COMPILER}
+        ${CMAKE_CROSSCOMPILING_EMULATOR})
 endif()
