@@ -9,7 +9,8 @@
 //
 //   node audit_test.mjs CHROMIUM PAGE_DIRECTORY
 //
-// Exits 77, skipped, where there is no Chromium or no npm packages.
+// Fails, saying what to install, where there is no Chromium or no npm
+// packages.
 import { spawn } from 'node:child_process';
 import { existsSync, readFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
@@ -18,15 +19,16 @@ import assert from 'node:assert/strict';
 
 const [chromium, pageDirectory] = process.argv.slice(2);
 
-function skip(reason) {
-    console.log(`skipped: ${reason}`);
-    process.exit(77);
+// A tool the test needs is not installed: the test fails, naming it.
+function missing(what) {
+    console.log(`cannot run: ${what}`);
+    process.exit(1);
 }
 if (!existsSync(`${pageDirectory}/vendor/browser_wasi_shim/wasi.js`)) {
-    skip('the page is not staged: npm ci has not installed @bjorn3/browser_wasi_shim');
+    missing('the page is not staged: npm ci has not installed @bjorn3/browser_wasi_shim');
 }
 if (!chromium || chromium.endsWith('-NOTFOUND') || !existsSync(chromium)) {
-    skip('no Chromium (apt-get install chromium)');
+    missing('no Chromium (apt-get install chromium)');
 }
 let puppeteer;
 let lighthouse;
@@ -36,7 +38,7 @@ try {
     lighthouse = (await import('lighthouse')).default;
     axeSource = readFileSync(createRequire(import.meta.url).resolve('axe-core/axe.min.js'), 'utf8');
 } catch {
-    skip('no puppeteer-core, lighthouse or axe-core: run npm ci');
+    missing('no puppeteer-core, lighthouse or axe-core: run npm ci');
 }
 
 let server;

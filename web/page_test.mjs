@@ -12,8 +12,8 @@
 // puppeteer-core), or webkit (BROWSER is WebKitWebDriver, driven by
 // selenium-webdriver, under a display). PAGE_DIRECTORY is the staged page;
 // CONSOLE_COMMAND runs the same module as a console program (node
-// wasi-run.cjs tax2008.wasm). Exits 77, skipped, where there is no browser or
-// no npm packages. In Chromium it saves a screenshot of the page beside
+// wasi-run.cjs tax2008.wasm). Fails, saying what to install, where there is
+// no browser or no npm packages. In Chromium it saves a screenshot of the page beside
 // PAGE_DIRECTORY.
 import { spawn, spawnSync } from 'node:child_process';
 import { existsSync, readFileSync } from 'node:fs';
@@ -24,25 +24,26 @@ import assert from 'node:assert/strict';
 
 const [engine, browserProgram, pageDirectory, ...consoleCommand] = process.argv.slice(2);
 
-function skip(reason) {
-    console.log(`skipped: ${reason}`);
-    process.exit(77);
+// A tool the test needs is not installed: the test fails, naming it.
+function missing(what) {
+    console.log(`cannot run: ${what}`);
+    process.exit(1);
 }
 const installs = { chromium: 'chromium', firefox: 'firefox-esr', webkit: 'webkit2gtk-driver xvfb xauth' };
 if (!existsSync(join(pageDirectory, 'vendor/browser_wasi_shim/wasi.js'))) {
-    skip('the page is not staged: npm ci has not installed @bjorn3/browser_wasi_shim');
+    missing('the page is not staged: npm ci has not installed @bjorn3/browser_wasi_shim');
 }
 if (!browserProgram || browserProgram.endsWith('-NOTFOUND') || !existsSync(browserProgram)) {
-    skip(`no ${engine} (apt-get install ${installs[engine]})`);
+    missing(`no ${engine} (apt-get install ${installs[engine]})`);
 }
 if (engine === 'webkit' && !process.env.DISPLAY) {
-    skip('no display for WebKit (apt-get install xvfb xauth, for xvfb-run)');
+    missing('no display for WebKit (apt-get install xvfb xauth, for xvfb-run)');
 }
 let driver;
 try {
     driver = await import(engine === 'webkit' ? 'selenium-webdriver' : 'puppeteer-core');
 } catch {
-    skip('no browser driver: run npm ci');
+    missing('no browser driver: run npm ci');
 }
 
 // The single-line inputs of the dialogue test's table of inputs (a line
