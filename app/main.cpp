@@ -12,6 +12,7 @@
 #include <cstring>
 #include <iostream>
 #include <limits>
+#include <new>
 
 namespace {
 
@@ -37,6 +38,22 @@ int readErrorCause(int errnoAfterRead)
     return EIO;
 }
 
+void reportReadError(int cause)
+{
+    std::cerr << "tax2008: could not read the taxable income: " << std::strerror(cause) << '\n';
+}
+
+#ifndef __cpp_exceptions
+// Built without exceptions (for WebAssembly), libc++ hands back a null pointer
+// where memory has run out, and the read would go on to write through it: a
+// number too long for the memory ends the read here instead, as a failed read.
+void readOutOfMemory()
+{
+    reportReadError(ENOMEM);
+    std::_Exit(1);
+}
+#endif
+
 } // namespace
 
 int main()
@@ -52,15 +69,20 @@ int main()
     const int errnoAfterPrompt = std::cout ? 0 : errno;
     // Input without a number at its front leaves the income at 0.
     errno = 0;
+#ifndef __cpp_exceptions
+    std::set_new_handler(readOutOfMemory);
+#endif
     std::cin >> income;
     const int errnoAfterRead = errno;
+#ifndef __cpp_exceptions
+    std::set_new_handler(nullptr);
+#endif
 
     // Input that could not be read (standard input a directory, or closed, or
     // a number too long to hold in memory) must not pass for empty input and
     // its $0.00.
     if (std::ferror(stdin) != 0 || std::cin.bad()) {
-        std::cerr << "tax2008: could not read the taxable income: " << std::strerror(readErrorCause(errnoAfterRead))
-                  << '\n';
+        reportReadError(readErrorCause(errnoAfterRead));
         return 1;
     }
     // Beyond the range of a double, libstdc++ keeps the largest one and fails,

@@ -22,7 +22,7 @@ process.emitWarning = function (warning, ...rest) {
     emitWarning.call(this, warning, ...rest);
 };
 const { WASI } = require('node:wasi');
-const { readFileSync } = require('node:fs');
+const { fstatSync, readFileSync, readlinkSync } = require('node:fs');
 
 const [file, ...args] = process.argv.slice(2);
 if (file === undefined) {
@@ -36,5 +36,44 @@ const wasi = new WASI({ version: 'preview1', args: [file, ...args], env: {}, ret
 // digits), where the slow path does not.
 const calls = Object.fromEntries(Object.entries(wasi.wasiImport)
     .map(([name, call]) => [name, (...values) => call.apply(wasi.wasiImport, values)]));
+
+// The standard streams fail as they would for a native program, where Node's
+// WASI would not. WASI's numbers for the errors:
+const badDescriptor = 8, isADirectory = 31, brokenPipe = 64;
+// Node opens /dev/null for reading and writing in place of a standard stream
+// that was closed when it started; a shell opens it for one or the other (but
+// for `<>/dev/null`, which is taken for a closed stream too). Only Linux
+// shows how a descriptor was opened.
+function closedAtStart(stream) {
+    try {
+        const flags = readFileSync(`/proc/self/fdinfo/${stream}`, 'utf8').match(/^flags:\s*([0-7]+)/m)[1];
+        return readlinkSync(`/proc/self/fd/${stream}`) === '/dev/null' && (parseInt(flags, 8) & 0o3) === 0o2;
+    } catch {
+        return false;
+    }
+}
+// Node's WASI refuses to read a directory as a bad descriptor.
+function isDirectory(stream) {
+    try {
+        return fstatSync(stream).isDirectory();
+    } catch {
+        return false;
+    }
+}
+const readRefusal = closedAtStart(0) ? badDescriptor : isDirectory(0) ? isADirectory : 0;
+const writeRefusals = [0, closedAtStart(1) ? badDescriptor : 0, closedAtStart(2) ? badDescriptor : 0];
+const { fd_read: read, fd_write: write } = calls;
+calls.fd_read = (stream, ...rest) => (stream === 0 && readRefusal) || read(stream, ...rest);
+calls.fd_write = (stream, ...rest) => {
+    const errno = writeRefusals[stream] || write(stream, ...rest);
+    if (errno === brokenPipe && process.platform !== 'win32') {
+        // Ended by SIGPIPE, as a native program is: Node ignores the signal,
+        // and takes it back to its default action once no listener is left.
+        const ignore = () => {};
+        process.on('SIGPIPE', ignore).removeListener('SIGPIPE', ignore);
+        process.kill(process.pid, 'SIGPIPE');
+    }
+    return errno;
+};
 const program = new WebAssembly.Module(readFileSync(file));
 process.exitCode = wasi.start(new WebAssembly.Instance(program, { wasi_snapshot_preview1: calls }));
