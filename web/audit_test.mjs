@@ -24,7 +24,7 @@ function missing(what) {
     console.log(`cannot run: ${what}`);
     process.exit(1);
 }
-if (!existsSync(`${pageDirectory}/vendor/browser_wasi_shim/wasi.js`)) {
+if (!existsSync(`${pageDirectory}/index.html`)) {
     missing('the page is not staged: npm ci has not installed @bjorn3/browser_wasi_shim');
 }
 if (!chromium || chromium.endsWith('-NOTFOUND') || !existsSync(chromium)) {

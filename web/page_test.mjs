@@ -16,9 +16,9 @@
 // no browser or no npm packages. In Chromium it saves a screenshot of the page beside
 // PAGE_DIRECTORY.
 import { spawn, spawnSync } from 'node:child_process';
-import { existsSync, readFileSync } from 'node:fs';
+import { existsSync, readdirSync, readFileSync } from 'node:fs';
 import { createServer } from 'node:http';
-import { dirname, extname, join, normalize } from 'node:path';
+import { dirname, extname, join, normalize, relative } from 'node:path';
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
 
@@ -30,7 +30,7 @@ function missing(what) {
     process.exit(1);
 }
 const installs = { chromium: 'chromium', firefox: 'firefox-esr', webkit: 'webkit2gtk-driver xvfb xauth' };
-if (!existsSync(join(pageDirectory, 'vendor/browser_wasi_shim/wasi.js'))) {
+if (!existsSync(join(pageDirectory, 'index.html'))) {
     missing('the page is not staged: npm ci has not installed @bjorn3/browser_wasi_shim');
 }
 if (!browserProgram || browserProgram.endsWith('-NOTFOUND') || !existsSync(browserProgram)) {
@@ -71,22 +71,78 @@ const unstartable = Uint8Array.from([
     0x16, ...Buffer.from('wasi_snapshot_preview1'), 0x0c, ...Buffer.from('no_such_call'), 0x00, 0x00,
 ]);
 
+// The folder the page's files are staged in, named by the version.
+const builtVersion = readdirSync(pageDirectory).find((name) => existsSync(join(pageDirectory, name, 'tax2008.wasm')));
+
 // Serves the staged page on a port of its own (its own origin), or a page
 // that fails in one way: `missing` answers 404 for that file, `slowProgram`
-// delays the module by that many milliseconds, `program` replaces it, and
-// `version` renames the release (in the title and the service worker's
-// cache). /phone.html frames the page at a phone's width.
+// delays the module by that many milliseconds, and `program` replaces it.
+// /phone.html frames the page at a phone's width.
+//
+// `version` serves the page as another release would: under that version,
+// in the title and the service worker, with its files in the folder of that
+// name (the built version's folder is then not there). Each file is marked
+// with the version, so that a page can tell which version each of its files
+// came from: /served.js, loaded first, gathers the marks in `self.served`.
+// The options can be changed while the server runs (`server.options`).
 const types = {
     '.html': 'text/html', '.css': 'text/css', '.js': 'text/javascript', '.wasm': 'application/wasm',
     '.webmanifest': 'application/manifest+json', '.svg': 'image/svg+xml', '.png': 'image/png',
 };
-async function serve({ missing, slowProgram = 0, program, version, port = 0 } = {}) {
+// Gathers the marks that the files of a version post, and marks the document
+// and the module: the document by this script's address, the module by a
+// custom section at its end, read as the page fetches it.
+function servedMarks() {
+    const version = new URL(document.currentScript.src).search.slice(1);
+    self.served = [`${version} index.html`];
+    new BroadcastChannel('served').addEventListener('message', ({ data }) => self.served.push(data));
+    const { fetch } = self;
+    self.fetch = async (...asked) => {
+        const response = await fetch(...asked);
+        const end = new TextDecoder('latin1').decode((await response.clone().arrayBuffer()).slice(-64));
+        self.served.push(`${/served(.*)$/s.exec(end)?.[1]} tax2008.wasm`);
+        return response;
+    };
+}
+function marked(body, path, version) {
+    const name = path.split('/').at(-1);
+    switch (extname(path)) {
+    case '.html':
+        return body.toString().replaceAll(`${builtVersion}/`, `${version}/`).replace('</title>', ` ${version}</title>`)
+            .replace('<link rel="stylesheet"', `<script src="/served.js?${version}"></script>\n<link rel="stylesheet"`);
+    case '.js':
+        if (path === 'service-worker.js') {
+            return body.toString().replaceAll(`${builtVersion}/`, `${version}/`).replace(`tax2008-${builtVersion}`, `tax2008-${version}`);
+        }
+        return `${body}\nnew BroadcastChannel('served').postMessage('${version} ${name}');\n`;
+    case '.css':
+        return `${body}\n:root { --served: '${version}'; }\n`;
+    case '.wasm': {
+        const mark = Buffer.from(`\x06served${version}`, 'latin1');
+        return Buffer.concat([body, Buffer.from([0, mark.length]), mark]);
+    }
+    default:
+        return body;
+    }
+}
+async function serve(options = {}) {
     const server = createServer(async (request, response) => {
-        const path = normalize(decodeURIComponent(new URL(request.url, 'http://localhost').pathname));
+        const { missing, slowProgram = 0, program, version } = server.options;
+        let path = normalize(decodeURIComponent(new URL(request.url, 'http://localhost').pathname));
         if (path === '/phone.html') {
             response.writeHead(200, { 'content-type': 'text/html' });
             response.end('<!doctype html><title>phone</title><iframe src="/" width="390" height="700"></iframe>');
             return;
+        }
+        if (path === '/served.js') {
+            response.writeHead(200, { 'content-type': 'text/javascript' });
+            response.end(`(${servedMarks})();`);
+            return;
+        }
+        if (version && path.startsWith(`/${builtVersion}/`)) {
+            path = '/missing';
+        } else if (version && path.startsWith(`/${version}/`)) {
+            path = path.replace(version, builtVersion);
         }
         const file = join(pageDirectory, path.endsWith('/') ? `${path}index.html` : path);
         if (!file.startsWith(pageDirectory) || !existsSync(file) || file.endsWith(`/${missing}`)) {
@@ -98,13 +154,14 @@ async function serve({ missing, slowProgram = 0, program, version, port = 0 } = 
             await new Promise((resolve) => setTimeout(resolve, slowProgram));
             body = program ?? body;
         }
-        if (version && /\.(html|js)$/.test(file)) {
-            body = body.toString().replace(/tax2008-\d+\.\d+\.\d+/, `tax2008-${version}`).replace('</title>', ` ${version}</title>`);
+        if (version) {
+            body = marked(body, relative(pageDirectory, file), version);
         }
         response.writeHead(200, { 'content-type': types[extname(file)] ?? 'application/octet-stream' });
         response.end(body);
     });
-    await new Promise((resolve) => server.listen(port, '127.0.0.1', resolve));
+    server.options = options;
+    await new Promise((resolve) => server.listen(options.port ?? 0, '127.0.0.1', resolve));
     server.origin = `http://127.0.0.1:${server.address().port}`;
     server.stop = () => new Promise((resolve) => {
         server.close(resolve);
@@ -125,7 +182,14 @@ async function puppeteerBrowser() {
     });
     const page = await browser.newPage();
     await page.setViewport({ width: 390, height: 700 });
+    let inFront;
     return {
+        // Puts another tab in front, so that the page is hidden, or the page
+        // back in front.
+        hide: async (hidden) => {
+            inFront = hidden ? (inFront ?? await browser.newPage()) : page;
+            await inFront.bringToFront();
+        },
         open: (url) => page.goto(url),
         reload: () => page.reload(),
         evaluate: (fn, ...args) => page.evaluate(fn, ...args),
@@ -401,13 +465,13 @@ test('loads and answers with the server gone, and takes a new version once serve
     await open(`${server.origin}/`);
     // Once the service worker controls the page and has kept the page and
     // the program.
-    await browser.evaluate(() => navigator.serviceWorker.ready.then(() => new Promise((resolve) => {
+    await browser.evaluate((folder) => navigator.serviceWorker.ready.then(() => new Promise((resolve) => {
         const check = async () => {
-            const kept = await caches.match('./') && await caches.match('tax2008.wasm');
+            const kept = await caches.match('./') && await caches.match(`${folder}/tax2008.wasm`);
             return navigator.serviceWorker.controller && kept ? resolve() : setTimeout(check, 10);
         };
         check();
-    })));
+    })), builtVersion);
     await server.stop();
     await open(`${server.origin}/`);
     assert.equal((await ask('50000')).shown[0], consoleRun('50000').shown);
@@ -420,6 +484,66 @@ test('loads and answers with the server gone, and takes a new version once serve
         title = await browser.evaluate(() => document.title);
     }
     assert.match(title, / 9\.9\.9$/);
-    assert.deepEqual(await browser.evaluate(() => caches.keys()), ['tax2008-9.9.9']);
+    assert.equal((await browser.evaluate(() => caches.keys())).at(-1), 'tax2008-9.9.9');
     assert.equal((await ask('50000')).shown[0], consoleRun('50000').shown);
+});
+
+// Waits until the page has loaded its program (and so every file it runs),
+// ten seconds at most; returns the version each file came from, as
+// "VERSION FILE".
+function filesServed() {
+    return new Promise((resolve) => {
+        const until = performance.now() + 10000;
+        const check = () => {
+            const loaded = ['tax2008-worker.js', 'tax2008.wasm'].every((name) => self.served.some((mark) => mark.endsWith(` ${name}`)));
+            if (!loaded && performance.now() < until) {
+                setTimeout(check, 20);
+                return;
+            }
+            const style = getComputedStyle(document.documentElement).getPropertyValue('--served').trim().slice(1, -1);
+            resolve([...self.served, `${style} style.css`, ...(loaded ? [] : [`(not loaded: ${document.getElementById('console').textContent})`])]);
+        };
+        check();
+    });
+}
+
+test('runs one version\'s files in each load, hidden or in front, while new versions are served', async () => {
+    const versioned = await serve({ version: '1.0.1' });
+    const cacheOf = (version) => `tax2008-${version}`;
+    // The files every load runs, each marked by the version served.
+    const names = ['index.html', 'style.css', 'tax2008.js', 'tax2008-worker.js', 'tax2008.wasm',
+        ...readdirSync(join(pageDirectory, builtVersion, 'vendor/browser_wasi_shim')).filter((name) => name.endsWith('.js'))];
+    const hidden = (run) => browser.hide !== undefined && run % 2 === 0;
+    try {
+        await open(`${versioned.origin}/`);
+        const loaded = [];
+        for (let run = 0; run < 8; run++) {
+            // The service worker of the version served has kept it and taken
+            // over; then the next version is served, and the page reloaded
+            // at once.
+            await browser.evaluate((name) => new Promise((resolve) => {
+                const check = async () => {
+                    const registration = await navigator.serviceWorker.getRegistration();
+                    const settled = registration?.active && !registration.installing && !registration.waiting;
+                    return settled && (await caches.match('./', { cacheName: name })) ? resolve() : setTimeout(check, 20);
+                };
+                check();
+            }), cacheOf(versioned.options.version));
+            versioned.options.version = `1.0.${run + 2}`;
+            await browser.hide?.(hidden(run));
+            await browser.reload();
+            const files = await browser.evaluate(filesServed);
+            await browser.hide?.(false);
+            const versions = new Set(files.map((mark) => mark.split(' ')[0]));
+            loaded.push(`${hidden(run) ? 'hidden' : 'in front'}: ${[...versions].join(', ')}`);
+            assert.equal(versions.size, 1, `run ${run + 1}, ${hidden(run) ? 'hidden' : 'in front'}, mixed versions: ${files.join('; ')}`);
+            assert.deepEqual(new Set(files.map((mark) => mark.split(' ')[1])), new Set(names), `run ${run + 1}: ${files.join('; ')}`);
+        }
+        console.log(`${engine}: each reload ran one version: ${loaded.join('; ')}`);
+        if (browser.hide === undefined) {
+            console.log(`${engine}: hidden reloads skipped: its driver cannot hide a tab here`);
+        }
+    } finally {
+        await versioned.stop();
+    }
 });

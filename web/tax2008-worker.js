@@ -2,9 +2,9 @@
 // SPDX-License-Identifier: MIT
 
 // Runs tax2008.wasm, the program itself, off the page's main thread: once per
-// question, with the typed line as its standard input. The page sends the
-// module's bytes once, compiled here too, then each question as {id, line};
-// each answer is
+// question, with the typed line as its standard input. It says
+// {started: true} once it has its scripts. The page sends the module's bytes
+// once, compiled here too, then each question as {id, line}; each answer is
 // {id, prompt, rest, errors, status}, or {id, failure} where the program
 // could not run, in the order the questions came.
 //
@@ -87,3 +87,4 @@ self.addEventListener('message', ({ data }) => {
         }
     });
 });
+self.postMessage({ started: true });

@@ -12,6 +12,10 @@
 // work there.
 'use strict';
 
+// The folder of this script's version, which holds the worker and the
+// module: a page runs its own version's, whatever is served meanwhile.
+const versionFolder = new URL('./', document.currentScript.src);
+
 const form = document.getElementById('question');
 const income = document.getElementById('income');
 const shown = document.getElementById('console');
@@ -70,7 +74,7 @@ function afterFirstPaint() {
 async function loadProgram() {
     let response;
     try {
-        response = await fetch('tax2008.wasm');
+        response = await fetch(new URL('tax2008.wasm', versionFolder));
     } catch (error) {
         throw new Error(`the server did not answer (${error.message})`);
     }
@@ -87,6 +91,11 @@ let asked = 0;
 let worker;
 let ready = false;
 let workerFailure;
+// Settles once the worker has its scripts, or cannot have them.
+let workerStarted;
+const workerLoaded = new Promise((resolve) => {
+    workerStarted = resolve;
+});
 
 function answer(id, text, error, status) {
     pending.delete(id);
@@ -105,8 +114,12 @@ function answerWhyNot(id, why) {
 }
 
 function startWorker() {
-    worker = new Worker('tax2008-worker.js', { type: 'module' });
+    worker = new Worker(new URL('tax2008-worker.js', versionFolder), { type: 'module' });
     worker.addEventListener('message', ({ data }) => {
+        if (data.started) {
+            workerStarted();
+            return;
+        }
         const line = pending.get(data.id);
         if (data.failure) {
             answerWhyNot(data.id, `The program could not run for this question: ${data.failure}`);
@@ -118,11 +131,31 @@ function startWorker() {
     // question still open, and every later one, gets that answer.
     worker.addEventListener('error', (event) => {
         event.preventDefault();
+        workerStarted();
         const cause = navigator.onLine ? 'a file of the page is missing on the server' : 'this device is offline';
         workerFailure = `The program could not be started: ${cause}.`;
         for (const id of [...pending.keys()]) {
             answerWhyNot(id, workerFailure);
         }
+    });
+}
+
+// A newer version's service worker, once it has kept its files, takes over
+// when a page that has all its files lets it: never while a page is loading
+// its own version's, which it would then serve in the midst. Not from a page
+// being left either, as a reload is then loading this version.
+function letNewVersionTakeOver(registration) {
+    let leaving = false;
+    window.addEventListener('beforeunload', () => {
+        leaving = true;
+    });
+    window.addEventListener('pageshow', () => {
+        leaving = false;
+    });
+    const takeOver = () => leaving || registration.waiting?.postMessage('take over');
+    takeOver();
+    registration.addEventListener('updatefound', () => {
+        registration.installing?.addEventListener('statechange', takeOver);
     });
 }
 
@@ -143,16 +176,26 @@ function start() {
         }
     });
     loaded.catch((error) => show('', loadFailure(error)));
-    // Once the program is in, or cannot be, the service worker keeps the page
-    // for offline use, when the page is idle; it asks for a newer version at
-    // every load, so that a new release served replaces the old at the next.
-    // Without it the page still works, just not offline.
-    loaded.catch(() => {}).then(() => new Promise((resolve) => (window.requestIdleCallback ?? setTimeout)(resolve)))
+    // Once the page has all its files (the program and the worker's
+    // scripts), or cannot have them, the service worker keeps the page for
+    // offline use, when the page is idle. It asks for a newer version at
+    // every load, which serves the next. Without it the page still works,
+    // just not offline.
+    Promise.allSettled([loaded, workerLoaded])
+        .then(() => new Promise((resolve) => (window.requestIdleCallback ?? setTimeout)(resolve)))
         .then(() => navigator.serviceWorker?.register('service-worker.js'))
-        .then((registration) => registration?.update()).catch(() => {});
+        .then((registration) => {
+            if (registration) {
+                letNewVersionTakeOver(registration);
+                return registration.update();
+            }
+            return undefined;
+        })
+        .catch(() => {});
 
     form.addEventListener('submit', (event) => {
         event.preventDefault();
+        workerStarted();
         const line = income.value;
         const id = ++asked;
         pending.set(id, line);
