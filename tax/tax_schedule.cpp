@@ -32,6 +32,16 @@ constexpr double rate[]       = {      0.10,      0.15,      0.25,      0.28,   
 
 constexpr std::size_t bracketCount = sizeof rate / sizeof rate[0];
 
+// An income equal to a bound belongs to the lower bracket.
+std::size_t bracketOf(double income)
+{
+    std::size_t bracket = 0;
+    while (bracket + 1 < bracketCount && income > lowerBound[bracket + 1]) {
+        ++bracket;
+    }
+    return bracket;
+}
+
 } // namespace
 
 double computeTax(double income)
@@ -39,16 +49,25 @@ double computeTax(double income)
     if (!(income > 0.0)) {
         return 0.0;
     }
-
-    // An income equal to a bound belongs to the lower bracket.
-    std::size_t bracket = 0;
-    while (bracket + 1 < bracketCount && income > lowerBound[bracket + 1]) {
-        ++bracket;
-    }
-
+    const std::size_t bracket = bracketOf(income);
     // The first bracket has neither a lower bound to subtract nor a base amount.
     if (bracket == 0) {
         return income * rate[0];
     }
     return (income - lowerBound[bracket]) * rate[bracket] + baseAmount[bracket];
+}
+
+double bracketLowerBound(double income)
+{
+    return lowerBound[bracketOf(income)];
+}
+
+double bracketRate(double income)
+{
+    return rate[bracketOf(income)];
+}
+
+double bracketBaseAmount(double income)
+{
+    return baseAmount[bracketOf(income)];
 }

@@ -82,4 +82,48 @@ TEST(ComputeTax, StaysFiniteUpToTheLargestDouble)
     EXPECT_GT(computeTax(DBL_MAX), computeTax(DBL_MAX / 2));
 }
 
+struct Bracket {
+    double income;
+    double lowerBound;
+    double rate;
+    double baseAmount;
+};
+
+// clang-format off
+constexpr Bracket brackets[] = {
+    // No income or a loss is in the first bracket.
+    {-500.0, 0.0, 0.10, 0.0}, {0.0, 0.0, 0.10, 0.0}, {50.0, 0.0, 0.10, 0.0},
+    // A bound is in the bracket below it; a cent more, in the next.
+    {8025.0, 0.0, 0.10, 0.0}, {8025.01, 8025.0, 0.15, 802.5},
+    {32550.0, 8025.0, 0.15, 802.5}, {50000.0, 32550.0, 0.25, 4481.25},
+    {78850.01, 78850.0, 0.28, 16056.25}, {164550.01, 164550.0, 0.33, 40052.25},
+    {357700.0, 164550.0, 0.33, 40052.25}, {DBL_MAX, 357700.0, 0.35, 103791.75},
+};
+// clang-format on
+
+TEST(Bracket, GivesTheBracketOfAnIncome)
+{
+    for (const Bracket& b : brackets) {
+        EXPECT_EQ(bracketLowerBound(b.income), b.lowerBound) << "income " << b.income;
+        EXPECT_EQ(bracketRate(b.income), b.rate) << "income " << b.income;
+        EXPECT_EQ(bracketBaseAmount(b.income), b.baseAmount) << "income " << b.income;
+    }
+}
+
+// Walking down from the top bracket, each base amount is the tax at its
+// lower bound, and the bracket below's base amount plus its rate on its
+// whole width: a mistyped amount in the schedule fails here.
+TEST(Bracket, BaseAmountsAddUpTheBracketsBelow)
+{
+    double lowerBound = bracketLowerBound(DBL_MAX);
+    while (lowerBound > 0.0) {
+        const double below = bracketLowerBound(lowerBound);
+        EXPECT_EQ(bracketBaseAmount(lowerBound + 0.01), computeTax(lowerBound)) << "bound " << lowerBound;
+        EXPECT_DOUBLE_EQ(bracketBaseAmount(lowerBound + 0.01),
+                         bracketBaseAmount(lowerBound) + (lowerBound - below) * bracketRate(lowerBound))
+            << "bound " << lowerBound;
+        lowerBound = below;
+    }
+}
+
 } // namespace
