@@ -4,6 +4,7 @@
 // tax2008: asks for a 2008 taxable income and prints the tax a single filer
 // owes on it, in dollars and cents.
 
+#include "read_income.h"
 #include "tax_schedule.h"
 
 #include <cerrno>
@@ -58,8 +59,6 @@ void readOutOfMemory()
 
 int main()
 {
-    double income = 0.0;
-
     // Flushed before the read, as the two streams are tied anyway, so that a
     // prompt that cannot be written leaves its cause in errno. (A stream that
     // succeeds may leave errno set all the same, so it counts only where the
@@ -67,12 +66,11 @@ int main()
     errno = 0;
     std::cout << "Please enter your 2008 taxable income: " << std::flush;
     const int errnoAfterPrompt = std::cout ? 0 : errno;
-    // Input without a number at its front leaves the income at 0.
     errno = 0;
 #ifndef __cpp_exceptions
     std::set_new_handler(readOutOfMemory);
 #endif
-    std::cin >> income;
+    const double income = readIncome(std::cin);
     const int errnoAfterRead = errno;
 #ifndef __cpp_exceptions
     std::set_new_handler(nullptr);

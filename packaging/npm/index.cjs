@@ -1,0 +1,12 @@
+// SPDX-FileCopyrightText: 2026 The tax2008 authors
+// SPDX-License-Identifier: MIT
+
+// The npm package's functions for JavaScript callers: the 2008 schedule, the
+// Tax Table and the brackets, called in the package's tax2008.wasm, the very
+// code that its tax2008 command runs (index.d.ts says what each does).
+'use strict';
+const { readFileSync } = require('node:fs');
+const { join } = require('node:path');
+const tax2008Library = require('./tax2008-library.js');
+
+module.exports = tax2008Library(new WebAssembly.Module(readFileSync(join(__dirname, 'tax2008.wasm'))));
