@@ -14,6 +14,7 @@ import * as wasi from './vendor/browser_wasi_shim/wasi_defs.js';
 import { Fd } from './vendor/browser_wasi_shim/fd.js';
 import { ConsoleStdout } from './vendor/browser_wasi_shim/fs_mem.js';
 import WASI from './vendor/browser_wasi_shim/wasi.js';
+import './tax2008-library.js';
 
 // Standard input: the typed line and its line end. A console echoes them
 // where the program is when it first reads, after its prompt; `onFirstRead`
@@ -67,21 +68,70 @@ async function run(program, line) {
     return { prompt, rest: written.slice(prompt.length), errors, status };
 }
 
+// What the page says of an answer, worked out by the module's own functions:
+// the income as the program read it (and where it stopped), the Tax Table's
+// row and tax, the rates, and the tax bracket by bracket. Amounts are the
+// text the program prints for them, to the cent. Nothing where it read no
+// number.
+function explain(library, line) {
+    const { income, stop } = library.readIncome(`${line}\n`);
+    if (stop < 0) {
+        return { read: false };
+    }
+    const tax = library.computeTax(income);
+    const printed = library.printedAmount;
+    // From the income's bracket down: a bracket's part of the income runs
+    // from its lower bound to the income or the next bound, and its tax is
+    // the printed tax at the one less that at the other, so that the parts'
+    // taxes add up to the tax printed.
+    const brackets = [];
+    for (let upper = income; upper > 0;) {
+        const lower = library.bracketLowerBound(upper);
+        brackets.unshift({
+            lower: printed(lower), upper: printed(upper), part: printed(upper - lower),
+            rate: library.bracketRate(upper),
+            taxAtLower: printed(library.computeTax(lower)), taxAtUpper: printed(library.computeTax(upper)),
+        });
+        upper = lower;
+    }
+    // The whole schedule, for the picture.
+    const schedule = [];
+    for (let bound = Infinity; bound > 0 || schedule.length === 0;) {
+        bound = library.bracketLowerBound(bound);
+        schedule.unshift({ lower: bound, printed: printed(bound), rate: library.bracketRate(bound + 1) });
+    }
+    return {
+        read: true, income, incomePrinted: printed(income), stoppedAt: line.slice(stop),
+        tax, taxPrinted: printed(tax), rate: library.bracketRate(income),
+        table: Number.isNaN(library.taxTableTax(income)) ? null : {
+            tax: printed(library.taxTableTax(income)),
+            start: printed(library.taxTableRowStart(income)), end: printed(library.taxTableRowEnd(income)),
+        },
+        brackets, schedule,
+    };
+}
+
 // Questions are answered one at a time, in the order they came, however
 // long one of them takes.
 let program;
+let library;
 let answered = Promise.resolve();
 self.addEventListener('message', ({ data }) => {
     if (data.program) {
         // From the bytes, so that any file server will do, whatever type it
         // gives .wasm files.
         program = WebAssembly.compile(data.program);
-        program.catch(() => {}); // said for each question, when it is run
+        library = program.then(self.tax2008Library);
+        library.catch(() => {}); // said for each question, when it is run
         return;
     }
     answered = answered.then(async () => {
         try {
-            self.postMessage({ id: data.id, ...(await run(await program, data.line)) });
+            const answer = await run(await program, data.line);
+            if (answer.status === 0) {
+                answer.explanation = explain(await library, data.line);
+            }
+            self.postMessage({ id: data.id, ...answer });
         } catch (error) {
             self.postMessage({ id: data.id, failure: String(error) });
         }

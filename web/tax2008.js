@@ -19,6 +19,7 @@ const versionFolder = new URL('./', document.currentScript.src);
 const form = document.getElementById('question');
 const income = document.getElementById('income');
 const shown = document.getElementById('console');
+const explanation = document.getElementById('explanation');
 
 // A longer line is shown shortened, so that the box keeps a sensible height.
 const longestLineShown = 1000;
@@ -97,9 +98,10 @@ const workerLoaded = new Promise((resolve) => {
     workerStarted = resolve;
 });
 
-function answer(id, text, error, status) {
+function answer(id, text, error, status, explained) {
     pending.delete(id);
     show(text, error);
+    explainAnswer(explanation, explained);
     if (status === undefined) {
         delete shown.dataset.status;
     } else {
@@ -124,7 +126,7 @@ function startWorker() {
         if (data.failure) {
             answerWhyNot(data.id, `The program could not run for this question: ${data.failure}`);
         } else {
-            answer(data.id, `${data.prompt}${lineShown(line)}\n${data.rest}`, data.errors, data.status);
+            answer(data.id, `${data.prompt}${lineShown(line)}\n${data.rest}`, data.errors, data.status, data.explanation);
         }
     });
     // Its script, or a module it imports, could not be loaded or run: every
@@ -207,6 +209,7 @@ function start() {
             (error) => answerWhyNot(id, loadFailure(error)),
         );
     });
+    redrawOnResize(explanation);
     form.querySelector('button').disabled = false;
     income.focus();
 }

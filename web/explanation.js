@@ -1,0 +1,163 @@
+// SPDX-FileCopyrightText: 2026 The tax2008 authors
+// SPDX-License-Identifier: MIT
+
+// Explains an answer under the program's lines: what the program read, the
+// tax a 2008 return takes, the rates, the tax bracket by bracket, and a
+// picture of the same. Every figure comes from the module's own functions,
+// worked out by the worker (explain() in tax2008-worker.js); this file only
+// writes them out: amounts as the program prints them, with thousands
+// separators.
+'use strict';
+
+// "8843.75" as "$8,843.75"; with `wholeDollars`, "8025.00" as "$8,025".
+function dollars(printed, wholeDollars = false) {
+    const [whole, cents] = printed.replace('-', '').split('.');
+    const sign = printed.startsWith('-') ? '−' : '';
+    const shownCents = wholeDollars && cents === '00' ? '' : `.${cents}`;
+    return `${sign}$${whole.replace(/\B(?=(\d{3})+(?!\d))/g, ',')}${shownCents}`;
+}
+
+// The difference of two printed amounts, to the cent, printed the same way.
+function printedDifference(more, less) {
+    const cents = BigInt(more.replace('.', '')) - BigInt(less.replace('.', ''));
+    return `${cents / 100n}.${String(cents % 100n).padStart(2, '0')}`;
+}
+
+const percent = (rate) => `${Math.round(rate * 100)}%`;
+
+function element(name, text, attributes = {}) {
+    const made = document.createElement(name);
+    made.textContent = text;
+    Object.assign(made, attributes);
+    return made;
+}
+
+// The parts of the income, bracket by bracket, each with its tax.
+function breakdown(brackets) {
+    const list = element('ul', '', { id: 'breakdown' });
+    brackets.forEach((bracket, index) => {
+        const part = dollars(bracket.part, true);
+        const tax = dollars(printedDifference(bracket.taxAtUpper, bracket.taxAtLower));
+        let words = `of the next ${part}`;
+        if (index === 0) {
+            words = brackets.length === 1 ? `of ${part}` : `of the first ${part}`;
+        } else if (index === brackets.length - 1) {
+            words = `of the ${part} above ${dollars(bracket.lower, true)}`;
+        }
+        list.append(element('li', `${percent(bracket.rate)} ${words} is ${tax}`));
+    });
+    return list;
+}
+
+// The rate on each part of the income, as steps, shaded up to the income,
+// `width` pixels wide.
+const svgNamespace = 'http://www.w3.org/2000/svg';
+function svgElement(name, attributes, text = '') {
+    const made = document.createElementNS(svgNamespace, name);
+    for (const [attribute, value] of Object.entries(attributes)) {
+        made.setAttribute(attribute, value);
+    }
+    made.textContent = text;
+    return made;
+}
+
+function picture(explanation, width) {
+    const { income, schedule } = explanation;
+    const height = 190;
+    const top = 34;
+    const bottom = height - 26;
+    const nextBound = schedule.find((bracket) => bracket.lower > income)?.lower;
+    const end = Math.max(income * 1.15, (nextBound ?? 0) * 1.06);
+    const x = (amount) => (Math.min(amount, end) / end) * width;
+    const y = (rate) => bottom - (rate / 0.4) * (bottom - top);
+    // The breakdown above says all it shows, for a screen reader too.
+    const svg = svgElement('svg', { 'aria-hidden': 'true', viewBox: `0 0 ${width} ${height}`, width, height });
+    let steps = `M 0 ${bottom}`;
+    let lastLabel = -Infinity;
+    schedule.forEach((bracket, index) => {
+        const from = x(bracket.lower);
+        const to = x(schedule[index + 1]?.lower ?? end);
+        if (from >= width) {
+            return;
+        }
+        steps += ` L ${from} ${y(bracket.rate)} L ${to} ${y(bracket.rate)}`;
+        if (income > bracket.lower) {
+            const shaded = x(Math.min(income, schedule[index + 1]?.lower ?? income));
+            svg.append(svgElement('rect', {
+                class: 'taxed', x: from, y: y(bracket.rate), width: shaded - from, height: bottom - y(bracket.rate),
+            }));
+        }
+        // The rate over its step, and the bound under it, where there is room.
+        if (to - from >= 28) {
+            svg.append(svgElement('text', { x: (from + to) / 2, y: y(bracket.rate) - 5, 'text-anchor': 'middle' },
+                percent(bracket.rate)));
+        }
+        if (from - lastLabel >= 64 && bracket.lower > 0) {
+            const label = dollars(bracket.printed, true);
+            const anchor = (from < 40 && 'start') || (from > width - 40 && 'end') || 'middle';
+            svg.append(svgElement('text', { x: from, y: height - 8, 'text-anchor': anchor }, label));
+            lastLabel = from;
+        }
+    });
+    svg.prepend(svgElement('path', { class: 'steps', d: steps }));
+    svg.append(svgElement('line', { class: 'axis', x1: 0, y1: bottom, x2: width, y2: bottom }));
+    const marker = x(income);
+    svg.append(svgElement('line', { class: 'income', x1: marker, y1: top - 14, x2: marker, y2: bottom }));
+    svg.append(svgElement('text', {
+        x: marker, y: top - 18, 'text-anchor': marker < width / 2 ? 'start' : 'end',
+    }, `income ${dollars(explanation.incomePrinted, true)}`));
+    return svg;
+}
+
+// Shows the explanation of an answer in `section`, or hides it where there
+// is none (the program could not run, or reported an error).
+let explained;
+function explainAnswer(section, explanation) {
+    explained = explanation;
+    section.hidden = explanation === undefined;
+    const parts = [];
+    if (explanation?.read === false) {
+        parts.push(element('p', 'The program read no number at the front of what was typed, so it took the income as $0.00, and the tax as $0.00. Type the taxable income in digits, such as 50000 or 50000.00.'));
+    } else if (explanation) {
+        parts.push(...explanationParts(explanation, section));
+    }
+    section.querySelector('.explained').replaceChildren(...parts);
+}
+
+function explanationParts(explanation, section) {
+    const parts = [];
+    const income = dollars(explanation.incomePrinted);
+    if (explanation.stoppedAt.trim() !== '') {
+        const [stop] = explanation.stoppedAt.trim();
+        parts.push(element('p', `The program read the income as ${income}: it stopped at “${stop}”, and took nothing from there on. Type the income without commas or spaces, such as 50000.`));
+    } else {
+        parts.push(element('p', `The program read the income as ${income}.`));
+    }
+    if (explanation.table) {
+        const { tax, start, end } = explanation.table;
+        parts.push(element('p', `On a 2008 Form 1040, the tax for this taxable income is ${dollars(tax, true)}: below $100,000 a return takes it from the Tax Table, whose row from ${dollars(start, true)} to ${dollars(end, true)} holds this income. The table gives the schedule's tax at the middle of the row, rounded to whole dollars.`));
+    } else {
+        parts.push(element('p', `From $100,000 on, a 2008 return takes the schedule's own tax, as the program printed it: ${dollars(explanation.taxPrinted)}.`));
+    }
+    if (!(explanation.income > 0)) {
+        parts.push(element('p', 'No tax is owed on a taxable income of $0 or less.'));
+        return parts;
+    }
+    const average = ((100 * explanation.tax) / explanation.income).toFixed(2);
+    parts.push(element('p', `Marginal rate: ${percent(explanation.rate)}, the rate on the last dollar. Average rate: ${average}%, the tax over the income.`));
+    parts.push(element('p', `How the ${dollars(explanation.taxPrinted)} adds up:`, { id: 'breakdown-heading' }));
+    parts.push(breakdown(explanation.brackets));
+    parts.push(picture(explanation, section.clientWidth || 320));
+    return parts;
+}
+
+// The picture fits the width it is given, redrawn as that changes.
+function redrawOnResize(section) {
+    let width = section.clientWidth;
+    new ResizeObserver(() => {
+        if (section.clientWidth !== width && explained) {
+            width = section.clientWidth;
+            explainAnswer(section, explained);
+        }
+    }).observe(section);
+}
