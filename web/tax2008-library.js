@@ -1,18 +1,11 @@
 // SPDX-FileCopyrightText: 2026 The tax2008 authors
 // SPDX-License-Identifier: MIT
 
-// The functions that tax2008.wasm holds for JavaScript (app/library.cpp):
-// the 2008 schedule, the Tax Table, the brackets, and how the program reads
-// an income and prints an amount. The page's worker imports this file, which
-// then sets self.tax2008Library; the npm package requires it.
-//
-// tax2008Library(module), given the compiled module, makes an instance of
-// it whose program is never started, and returns its functions: each of
-// the schedule's, the table's and the brackets' takes and gives a double;
-// readIncome(text) gives {income, stop}, the income the program reads from
-// that input and how many characters it took (-1 where it read no number,
-// or one out of range); printedAmount(amount) gives the text the program
-// prints for it to the cent.
+// The functions that tax2008.wasm holds for JavaScript (app/library.cpp).
+// tax2008Library(module) makes an instance of the compiled module whose
+// program is never started, and returns them, as packaging/npm/index.d.ts
+// describes. The page's worker imports this file, which sets
+// self.tax2008Library; the npm package requires it.
 'use strict';
 (() => {
     const numberFunctions = ['computeTax', 'taxTableTax', 'taxTableRowStart', 'taxTableRowEnd',
