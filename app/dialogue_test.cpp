@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -39,10 +40,10 @@ namespace {
 #ifdef _WIN32
 const std::string lineEnd = "\r\n";
 // Wine, where the Windows build is tested, maps drive Z: to the Unix root.
-const std::string fullDisk = "> Z:\\dev\\full";
+const std::string toFullDisk = "> Z:\\dev\\full";
 #else
 const std::string lineEnd = "\n";
-const std::string fullDisk = "> /dev/full";
+const std::string toFullDisk = "> /dev/full";
 #endif
 
 // The command that starts the program, as this test's arguments, and quoted
@@ -210,11 +211,21 @@ std::vector<Dialogue> readDialogues()
 
 const std::string prompt = "Please enter your 2008 taxable income: ";
 const std::string outOfRange = "tax2008: the taxable income is out of range";
+const std::string readError = "tax2008: could not read the taxable income: ";
 
 // All that the program writes to standard output for a tax printed as `amount`.
 std::string dialogueWithTax(const std::string& amount)
 {
     return prompt + lineEnd + "Your 2008 tax is: $" + amount + lineEnd;
+}
+
+// Expects the program to have written `out` and `err`, and ended with
+// `status`.
+void expectOutcome(const Outcome& outcome, const std::string& out, const std::string& err, int status)
+{
+    EXPECT_EQ(outcome.out, out);
+    EXPECT_EQ(outcome.err, err);
+    EXPECT_EQ(outcome.status, status);
 }
 
 class Dialogues : public testing::TestWithParam<Dialogue> {};
@@ -224,10 +235,8 @@ TEST_P(Dialogues, PrintsTheTaxOrTheRangeError)
     const Dialogue& d = GetParam();
     const std::string& result = libcxx ? d.libcxxResult : d.libstdcxxResult;
     const bool inRange = result != "out of range";
-    const Outcome outcome = runProgram(d.input);
-    EXPECT_EQ(outcome.out, inRange ? dialogueWithTax(result) : prompt);
-    EXPECT_EQ(outcome.err, inRange ? "" : outOfRange + lineEnd);
-    EXPECT_EQ(outcome.status, inRange ? 0 : 1);
+    expectOutcome(runProgram(d.input), inRange ? dialogueWithTax(result) : prompt, inRange ? "" : outOfRange + lineEnd,
+                  inRange ? 0 : 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Inputs, Dialogues, testing::ValuesIn(readDialogues()),
@@ -246,7 +255,7 @@ void expectWriteError(const std::string& stdoutRedirection, const std::string& c
 
 TEST(Dialogue, FailsWhenTheResultCannotBeWritten)
 {
-    expectWriteError(fullDisk, "No space left on device");
+    expectWriteError(toFullDisk, "No space left on device");
 }
 
 TEST(Dialogue, FailsWhenStandardOutputIsClosed)
@@ -263,10 +272,7 @@ TEST(Dialogue, FailsWhenStandardOutputIsClosed)
 void expectRefusal(const std::string& input, const std::string& stdinRedirection, const std::string& error)
 {
     SCOPED_TRACE(testing::Message() << "input \"" << input.substr(0, 20) << "\" " << stdinRedirection);
-    const Outcome outcome = runProgram(input, stdinRedirection);
-    EXPECT_EQ(outcome.out, prompt);
-    EXPECT_EQ(outcome.err, error + lineEnd);
-    EXPECT_EQ(outcome.status, 1);
+    expectOutcome(runProgram(input, stdinRedirection), prompt, error + lineEnd, 1);
 }
 
 TEST(Dialogue, FailsWhenTheInputIsADirectory)
@@ -274,7 +280,7 @@ TEST(Dialogue, FailsWhenTheInputIsADirectory)
 #ifdef _WIN32
     GTEST_SKIP() << "cmd cannot redirect a program's standard input from a directory";
 #endif
-    expectRefusal("", "< .", "tax2008: could not read the taxable income: Is a directory");
+    expectRefusal("", "< .", readError + "Is a directory");
 }
 
 TEST(Dialogue, FailsWhenTheInputIsClosed)
@@ -282,7 +288,7 @@ TEST(Dialogue, FailsWhenTheInputIsClosed)
 #ifdef _WIN32
     GTEST_SKIP() << "cmd cannot close a program's standard input";
 #endif
-    expectRefusal("", "<&-", "tax2008: could not read the taxable income: Bad file descriptor");
+    expectRefusal("", "<&-", readError + "Bad file descriptor");
 }
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -318,10 +324,8 @@ TEST(Dialogue, FailsOnANumberTooLongForItsMemory)
 #endif
     // Sixty million nines, under a limit of a hundred megabytes or so: the
     // digits fit, but not twice over, as a growing string needs them.
-    const Outcome outcome = runFedBy(limitMemory + "; head -c 60000000 /dev/zero | tr '\\0' 9");
-    EXPECT_EQ(outcome.out, prompt);
-    EXPECT_EQ(outcome.err, "tax2008: could not read the taxable income: " + outOfMemory + "\n");
-    EXPECT_EQ(outcome.status, 1);
+    expectOutcome(runFedBy(limitMemory + "; head -c 60000000 /dev/zero | tr '\\0' 9"), prompt,
+                  readError + outOfMemory + "\n", 1);
 #endif
 }
 
@@ -334,13 +338,8 @@ TEST(Dialogue, ReadsANumberOfTenMillionDigits)
     GTEST_SKIP() << "cmd has no head and tr to make the number";
 #else
     const std::string digits = "head -c 10000000 /dev/zero | tr '\\0' ";
-    const Outcome ones = runFedBy(digits + "1");
-    EXPECT_EQ(ones.out, prompt);
-    EXPECT_EQ(ones.err, outOfRange + lineEnd);
-    EXPECT_EQ(ones.status, 1);
-    const Outcome zeros = runFedBy("{ " + digits + "0; echo 50000; }");
-    EXPECT_EQ(zeros.out, dialogueWithTax("8843.75"));
-    EXPECT_EQ(zeros.status, 0);
+    expectOutcome(runFedBy(digits + "1"), prompt, outOfRange + lineEnd, 1);
+    expectOutcome(runFedBy("{ " + digits + "0; echo 50000; }"), dialogueWithTax("8843.75"), "", 0);
 #endif
 }
 
@@ -351,10 +350,7 @@ TEST(Dialogue, WaitsForASlowPipe)
 #ifdef _WIN32
     GTEST_SKIP() << "cmd has no sleep to hold a pipe back";
 #else
-    const Outcome outcome = runFedBy("{ sleep 1; echo 50000; }");
-    EXPECT_EQ(outcome.out, dialogueWithTax("8843.75"));
-    EXPECT_EQ(outcome.err, "");
-    EXPECT_EQ(outcome.status, 0);
+    expectOutcome(runFedBy("{ sleep 1; echo 50000; }"), dialogueWithTax("8843.75"), "", 0);
 #endif
 }
 
@@ -580,9 +576,52 @@ TEST(Dialogue, NamesTheCauseOfAReadErrorAfterANumber)
 #else
     for (const char* typed : {"50000", "1e-400", "1e400"}) {
         SCOPED_TRACE(typed);
-        EXPECT_EQ(hangUpAfterTyping(typed), "tax2008: could not read the taxable income: Input/output error\n");
+        EXPECT_EQ(hangUpAfterTyping(typed), readError + "Input/output error\n");
     }
 #endif
+}
+
+// Every line the program prints on standard error, as the tests above
+// expect it.
+std::vector<std::string> errorLines()
+{
+    return {outOfRange,
+            readError + "Is a directory",
+            readError + "Bad file descriptor",
+            readError + outOfMemory,
+            readError + "Input/output error",
+            writeError + "No space left on device",
+            writeError + "Bad file descriptor",
+            writeError + "Broken pipe"};
+}
+
+// The manual quotes the program's error lines word for word: each line it
+// quotes, in its text as the packages carry it (which CI checks against
+// mandoc's own rendering), is one the program prints, and it quotes a line
+// of each kind. A word lost in the manual's markup then fails here.
+TEST(Manual, QuotesTheErrorLinesWordForWord)
+{
+    std::ifstream manual(TAX2008_MANUAL_TEXT);
+    ASSERT_TRUE(manual) << TAX2008_MANUAL_TEXT;
+    std::string text;
+    for (std::string word; manual >> word;) {
+        text += word + " ";
+    }
+    std::vector<std::string> quoted;
+    for (std::size_t start = text.find("\"tax2008: "); start != std::string::npos;
+         start = text.find("\"tax2008: ", start + 1)) {
+        quoted.push_back(text.substr(start + 1, text.find('"', start + 1) - start - 1));
+    }
+    const std::vector<std::string> printed = errorLines();
+    for (const std::string& line : quoted) {
+        EXPECT_TRUE(std::find(printed.begin(), printed.end(), line) != printed.end())
+            << "the manual quotes \"" << line << "\", which the program never prints";
+    }
+    for (const std::string& kind : {outOfRange, readError, writeError}) {
+        EXPECT_TRUE(std::any_of(quoted.begin(), quoted.end(),
+                                [&kind](const std::string& line) { return line.rfind(kind, 0) == 0; }))
+            << "the manual quotes no line \"" << kind << "...\"";
+    }
 }
 
 } // namespace
