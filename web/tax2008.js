@@ -18,7 +18,7 @@ const versionFolder = new URL('./', document.currentScript.src);
 
 const form = document.getElementById('question');
 const income = document.getElementById('income');
-const shown = document.getElementById('console');
+const consoleBox = document.getElementById('console');
 const explanation = document.getElementById('explanation');
 
 // A longer line is shown shortened, so that the box keeps a sensible height.
@@ -36,7 +36,7 @@ function show(text, error = '') {
     const errorText = document.createElement('span');
     errorText.className = 'error';
     errorText.textContent = error;
-    shown.replaceChildren(text, errorText);
+    consoleBox.replaceChildren(text, errorText);
 }
 
 // Why the program could not be had, in words for the visitor.
@@ -103,11 +103,11 @@ function answer(id, text, error, status, explained) {
     show(text, error);
     explainAnswer(explanation, explained);
     if (status === undefined) {
-        delete shown.dataset.status;
+        delete consoleBox.dataset.status;
     } else {
-        shown.dataset.status = status;
+        consoleBox.dataset.status = status;
     }
-    shown.dataset.answered = id;
+    consoleBox.dataset.answered = id;
 }
 
 // Answers question `id` with no result: the line typed, and why.
