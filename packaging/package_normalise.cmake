@@ -3,7 +3,7 @@
 
 # Run by CPack after it has built a package, before it writes the checksum:
 # makes the package the same bytes wherever and by whomever it is built. Its
-# time stamps come from package_time.cmake and its directories' modes from
+# time stamps come from package_config.cmake and its directories' modes from
 # package_staging.cmake; this evens out the rest: the members' order and owners
 # in a tarball, the modes of the ar members of a .deb, and the times (in local
 # time) and owner fields of a zip.

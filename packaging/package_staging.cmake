@@ -2,11 +2,6 @@
 # SPDX-License-Identifier: MIT
 
 # Run by CPack once it has installed a package's files, before it packs them.
-# A Debian package needs Debian's files, which only a build for it installs.
-if(CPACK_GENERATOR STREQUAL "DEB" AND NOT CPACK_TAX2008_DEBIAN_PACKAGE)
-    message(FATAL_ERROR "A Debian package needs its copyright and changelog: configure with "
-        "-DTAX2008_DEBIAN_PACKAGE=ON (the preset `package` does)")
-endif()
 
 # Directories rwxr-xr-x, whatever the umask they were made under. (The files
 # have their modes from the install rules.)
@@ -26,7 +21,7 @@ foreach(program IN LISTS programs)
     execute_process(COMMAND ${CPACK_TAX2008_STRIP} --remove-section=.comment ${program} COMMAND_ERROR_IS_FATAL ANY)
 endforeach()
 
-# Every file's and directory's time SOURCE_DATE_EPOCH (package_time.cmake),
+# Every file's and directory's time SOURCE_DATE_EPOCH (package_config.cmake),
 # as the packages that keep the times they find (the RPM) need.
 execute_process(COMMAND find ${CPACK_TEMPORARY_DIRECTORY} -exec touch --no-dereference --date=@$ENV{SOURCE_DATE_EPOCH} {} +
     COMMAND_ERROR_IS_FATAL ANY)

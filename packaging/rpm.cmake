@@ -51,7 +51,7 @@ set(CPACK_RPM_CHANGELOG_FILE ${CMAKE_CURRENT_BINARY_DIR}/rpm-changelog)
 # rpmbuild changes nothing CPack installed (the program is stripped and the
 # manual compressed already, and a host's strip could not read a foreign
 # program), links no build ID under /usr/lib, and stamps the package with
-# SOURCE_DATE_EPOCH (package_time.cmake) and a fixed host, so that it is the
+# SOURCE_DATE_EPOCH (package_config.cmake) and a fixed host, so that it is the
 # same bytes wherever it is built.
 set(CPACK_RPM_SPEC_MORE_DEFINE "%define packager ${CPACK_PACKAGE_CONTACT}
 %define __spec_install_post %{nil}
