@@ -51,6 +51,52 @@ function(tax2008_add_test name timeout)
     endif()
 endfunction()
 
+# Runs each test of a GoogleTest program, `COMMAND` (the program, then its
+# arguments), as a CTest test of its own, named <name>.<Suite>.<Test>, so that
+# CTest counts and reports each, a skipped one as skipped: the tests named by
+# TEST in `SOURCES`, and a row of `ROWS` (a table whose first column names
+# the rows of its parameterised test, `PARAMETERISED`) each.
+function(tax2008_add_gtest name timeout)
+    cmake_parse_arguments(PARSE_ARGV 2 arg "" "ROWS;PARAMETERISED" "SOURCES;COMMAND")
+    if((CMAKE_CROSSCOMPILING AND NOT CMAKE_CROSSCOMPILING_EMULATOR) OR tax2008_tests_skipped_because)
+        tax2008_add_test(${name} ${timeout} ${arg_COMMAND}) # fails, or is skipped, saying why
+        return()
+    endif()
+    set(tests)
+    foreach(source IN LISTS arg_SOURCES)
+        file(STRINGS ${source} lines REGEX "^TEST\\(")
+        foreach(line IN LISTS lines)
+            string(REGEX REPLACE "^TEST\\(([A-Za-z0-9_]+), ([A-Za-z0-9_]+)\\).*" "\\1.\\2" test "${line}")
+            list(APPEND tests ${test})
+        endforeach()
+        set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
+    endforeach()
+    if(arg_ROWS)
+        file(STRINGS ${arg_ROWS} rows REGEX "^[A-Za-z0-9_]+\t")
+        foreach(row IN LISTS rows)
+            string(REGEX REPLACE "\t.*" "" row "${row}")
+            list(APPEND tests ${arg_PARAMETERISED}/${row})
+        endforeach()
+        set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${arg_ROWS})
+    endif()
+    foreach(test IN LISTS tests)
+        set(command ${arg_COMMAND})
+        list(INSERT command 1 --gtest_filter=${test})
+        string(REGEX REPLACE "^([A-Za-z0-9_]+)/([A-Za-z0-9_]+)" "\\2" test_name ${test})
+        tax2008_add_test(${name}.${test_name} ${timeout} ${command})
+        # A test that GoogleTest does not find fails, rather than passing
+        # with nothing run.
+        set_tests_properties(${name}.${test_name} PROPERTIES SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]"
+            FAIL_REGULAR_EXPRESSION "\\[==========\\] 0 tests from")
+    endforeach()
+    # And no test of the program goes unregistered: none is left to run.
+    list(JOIN tests ":" registered)
+    set(command ${arg_COMMAND})
+    list(INSERT command 1 --gtest_filter=-${registered})
+    tax2008_add_test(${name}.none_unregistered ${timeout} ${command})
+    set_tests_properties(${name}.none_unregistered PROPERTIES FAIL_REGULAR_EXPRESSION "\\[ RUN      \\]")
+endfunction()
+
 if(NOT BUILD_TESTING)
     return()
 endif()
