@@ -3,9 +3,10 @@
 
 // The page: each Enter asks tax2008.wasm, run in a worker (tax2008-worker.js),
 // and shows what a console would: the prompt, the line typed after it, and
-// the program's result or error line. Questions asked before the program has
-// loaded wait for it; each question gets its own answer, or a line saying why
-// it got none, in the order asked.
+// the program's result or error line, with its explanation under it
+// (explanation.js). Questions asked before the program has loaded wait for
+// it; each question gets its own answer, or a line saying why it got none, in
+// the order asked.
 //
 // A classic script, not a module: browsers run it from a file:// address
 // too, where they refuse modules, so that it can say why the page does not
