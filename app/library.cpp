@@ -53,15 +53,11 @@ char* addressOf(double address)
     return reinterpret_cast<char*>(static_cast<std::uintptr_t>(address)); // NOLINT(performance-no-int-to-ptr)
 }
 
-double addressAsNumber(const char* address)
-{
-    return static_cast<double>(reinterpret_cast<std::uintptr_t>(address));
-}
-
 // Memory for a line of `size` bytes, at the address returned; and back.
 double allocate(double size)
 {
-    return addressAsNumber(static_cast<char*>(std::malloc(static_cast<std::size_t>(size))));
+    void* bytes = std::malloc(static_cast<std::size_t>(size));
+    return static_cast<double>(reinterpret_cast<std::uintptr_t>(bytes));
 }
 
 double release(double address)
@@ -105,7 +101,7 @@ double printedAmount(double amount)
     printed.precision(2);
     printed << amount;
     text[buffer.written()] = '\0';
-    return addressAsNumber(text);
+    return static_cast<double>(reinterpret_cast<std::uintptr_t>(text));
 }
 
 } // namespace
