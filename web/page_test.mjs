@@ -310,7 +310,7 @@ function awaitAnswers(count) {
                 const explained = section.hidden ? null : {
                     text: section.querySelector('.explained').textContent,
                     parts: [...section.querySelectorAll('#breakdown li')].map((part) => part.textContent),
-                    pictured: section.querySelector('svg') !== null,
+                    shadedSteps: section.querySelectorAll('svg rect.taxed').length,
                 };
                 resolve({ shown, seen, status, milliseconds: performance.now() - start, busiest,
                     height: box.offsetHeight, asked: field.value.length, explained });
@@ -394,7 +394,8 @@ test('explains each answer under the program\'s lines, with the figures the prog
         if (explained.parts.length > 0) {
             const sum = explained.parts.reduce((total, part) => total + centsOf(/is (\S+)$/.exec(part)[1]), 0);
             assert.equal(sum, centsOf(printed), `${line}: ${explained.parts.join('; ')}`);
-            assert.ok(explained.pictured, line);
+            // And the picture shades a step of the schedule for each.
+            assert.equal(explained.shadedSteps, explained.parts.length, line);
         }
     }
     assert.deepEqual((await ask('50000')).explained.parts, ['10% of the first $8,025 is $802.50',
