@@ -94,12 +94,16 @@ function explain(library, line) {
         });
         upper = lower;
     }
-    // The whole schedule, for the picture.
+    // The whole schedule, for the picture: each bracket's lower bound and
+    // rate, from the top bracket down to the one that starts at zero. (A
+    // bound belongs to the bracket below it, so the rate is the one just
+    // above the bound.)
     const schedule = [];
-    for (let bound = Infinity; bound > 0 || schedule.length === 0;) {
+    let bound = Infinity;
+    do {
         bound = library.bracketLowerBound(bound);
         schedule.unshift({ lower: bound, printed: printed(bound), rate: library.bracketRate(bound + 1) });
-    }
+    } while (bound > 0);
     return {
         read: true, income, incomePrinted: printed(income), stoppedAt: line.slice(stop),
         tax, taxPrinted: printed(tax), rate: library.bracketRate(income),
