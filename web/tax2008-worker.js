@@ -22,11 +22,15 @@ import './tax2008-library.js';
 // without copying the rest, so a long line costs time in proportion to its
 // length.
 class TypedLine extends Fd {
-    constructor(line, onFirstRead) {
+    constructor(onFirstRead) {
         super();
-        this.bytes = new TextEncoder().encode(`${line}\n`);
+        this.bytes = new Uint8Array();
         this.offset = 0;
         this.onFirstRead = onFirstRead;
+    }
+
+    type(line) {
+        this.bytes = new TextEncoder().encode(`${line}\n`);
     }
 
     fd_fdstat_get() {
@@ -42,18 +46,20 @@ class TypedLine extends Fd {
     }
 }
 
-// Runs the program on `line`; returns its standard output split where it
-// first read, its standard error and its exit status.
-async function run(program, line) {
+// Makes an instance of the program, ready for a question; returns the
+// function that runs it once, on a line: it returns the program's standard
+// output split where it first read, its standard error and its exit status.
+async function prepareRun(program) {
     const out = new TextDecoder();
     const err = new TextDecoder();
     let written = '';
     let prompt = null;
     let errors = '';
+    const input = new TypedLine(() => {
+        prompt = written;
+    });
     const fds = [
-        new TypedLine(line, () => {
-            prompt = written;
-        }),
+        input,
         new ConsoleStdout((bytes) => {
             written += out.decode(bytes, { stream: true });
         }),
@@ -63,9 +69,12 @@ async function run(program, line) {
     ];
     const system = new WASI(['tax2008'], [], fds);
     const instance = await WebAssembly.instantiate(program, { wasi_snapshot_preview1: system.wasiImport });
-    const status = system.start(instance);
-    prompt ??= written;
-    return { prompt, rest: written.slice(prompt.length), errors, status };
+    return (line) => {
+        input.type(line);
+        const status = system.start(instance);
+        prompt ??= written;
+        return { prompt, rest: written.slice(prompt.length), errors, status };
+    };
 }
 
 // What the page says of an answer, worked out by the module's own functions:
@@ -116,9 +125,16 @@ function explain(library, line) {
 }
 
 // Questions are answered one at a time, in the order they came, however
-// long one of them takes.
+// long one of them takes. Each is run by an instance of its own, made ahead
+// while the page waits for the question: making one can take more than a
+// frame (from 2 to 40 ms in WebKit).
 let program;
 let library;
+let nextRun;
+function prepareNextRun() {
+    nextRun = program.then(prepareRun);
+    nextRun.catch(() => {}); // said for the question it was made for
+}
 let answered = Promise.resolve();
 self.addEventListener('message', ({ data }) => {
     if (data.program) {
@@ -127,11 +143,12 @@ self.addEventListener('message', ({ data }) => {
         program = WebAssembly.compile(data.program);
         library = program.then(self.tax2008Library);
         library.catch(() => {}); // said for each question, when it is run
+        prepareNextRun();
         return;
     }
     answered = answered.then(async () => {
         try {
-            const answer = await run(await program, data.line);
+            const answer = (await nextRun)(data.line);
             if (answer.status === 0) {
                 answer.explanation = explain(await library, data.line);
             }
@@ -139,6 +156,7 @@ self.addEventListener('message', ({ data }) => {
         } catch (error) {
             self.postMessage({ id: data.id, failure: String(error) });
         }
+        prepareNextRun();
     });
 });
 self.postMessage({ started: true });
