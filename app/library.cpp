@@ -3,9 +3,8 @@
 
 // The WebAssembly module's functions for JavaScript, beside the program it
 // runs: the schedule, the Tax Table and the brackets, how the program reads
-// an income, and how it prints an amount to the cent. The page explains its
-// answers with them, and the npm package gives them to its callers; neither
-// works out a figure of its own.
+// an income, and how it prints an amount. The page explains its answers with
+// them, and the npm package gives them to its callers.
 //
 // wasm-ld wraps each function that a command module exports in a run of the
 // program's static constructors and destructors, and a second such run fails
@@ -18,11 +17,15 @@
 #include "tax_schedule.h"
 #include "tax_table.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <istream>
+#include <new>
 #include <ostream>
 #include <streambuf>
 
@@ -66,11 +69,22 @@ double release(double address)
     return 0.0;
 }
 
+// Built without exceptions (for WebAssembly), libc++ hands back a null pointer
+// where memory has run out, and a read would go on to write through it: the
+// read traps instead, and its caller makes a new instance.
+void trapOutOfMemory()
+{
+    __builtin_trap();
+}
+
 // The income at the front of the text (ended by a zero byte) at `address`,
 // read as the program reads its standard input; and how many bytes the
-// reading took, or -1 where it read no number, or one out of range.
+// reading took, or -1 where it read no number, or one out of range. A number
+// too small for a double's full precision fails the read in libc++, with
+// ERANGE, but the program takes it as read, as a tiny amount or 0.
 double readIncomeAt(double address)
 {
+    std::set_new_handler(trapOutOfMemory);
     char* text = addressOf(address);
     MemoryBuffer buffer(text, text + std::strlen(text));
     std::istream input(&buffer);
@@ -79,29 +93,54 @@ double readIncomeAt(double address)
 
 double readIncomeStop(double address)
 {
+    std::set_new_handler(trapOutOfMemory);
     char* text = addressOf(address);
     MemoryBuffer buffer(text, text + std::strlen(text));
     std::istream input(&buffer);
+    errno = 0;
     const double income = readIncome(input);
-    if (input.fail() || std::isinf(income)) {
+    const bool tooSmall = errno == ERANGE && std::fabs(income) < 1.0;
+    if (std::isinf(income) || (input.fail() && !tooSmall)) {
         return -1.0;
     }
     return static_cast<double>(buffer.taken());
 }
 
+// The average rate on an income over 0, in per cent: the tax over the income.
+double averageRate(double income)
+{
+    return computeTax(income) / income * 100.0;
+}
+
 // The text the program prints for `amount`, to the cent, at the address
 // returned, ended by a zero byte; kept until the next call. (The longest is
 // that of the largest double: 309 digits before the point.)
+char printed[400];
+
 double printedAmount(double amount)
 {
-    static char text[400];
-    MemoryBuffer buffer(text, text + sizeof text - 1);
-    std::ostream printed(&buffer);
-    printed.setf(std::ios::fixed);
-    printed.precision(2);
-    printed << amount;
-    text[buffer.written()] = '\0';
-    return static_cast<double>(reinterpret_cast<std::uintptr_t>(text));
+    MemoryBuffer buffer(printed, printed + sizeof printed - 1);
+    std::ostream stream(&buffer);
+    stream.setf(std::ios::fixed);
+    stream.precision(2);
+    stream << amount;
+    printed[buffer.written()] = '\0';
+    return static_cast<double>(reinterpret_cast<std::uintptr_t>(printed));
+}
+
+// The amount as the program holds it, where printing it to the cent would
+// round it: the fewest digits that name its double (such as 99999.999 or
+// 1e-310), in the same place. Otherwise the same as printedAmount.
+double exactAmount(double amount)
+{
+    const auto [fixedEnd, fixedFailed] =
+        std::to_chars(printed, printed + sizeof printed - 1, amount, std::chars_format::fixed);
+    if (fixedFailed != std::errc() || fixedEnd - std::find(printed, fixedEnd, '.') <= 3) {
+        return printedAmount(amount);
+    }
+    const auto [end, failed] = std::to_chars(printed, printed + sizeof printed - 1, amount);
+    *(failed == std::errc() ? end : printed) = '\0';
+    return static_cast<double>(reinterpret_cast<std::uintptr_t>(printed));
 }
 
 } // namespace
@@ -120,7 +159,9 @@ extern "C" const LibraryFunction tax2008Library[] = {
     {"bracketLowerBound", bracketLowerBound},
     {"bracketRate", bracketRate},
     {"bracketBaseAmount", bracketBaseAmount},
+    {"averageRate", averageRate},
     {"printedAmount", printedAmount},
+    {"exactAmount", exactAmount},
     {"allocate", allocate},
     {"release", release},
     {"readIncome", readIncomeAt},

@@ -3,8 +3,9 @@
 
 // Audits the web page in Chromium, served as the README says, by
 // `python3 -m http.server`: axe-core in both colour schemes and at a phone's
-// and a desktop's width, before a question, after a result and after an error
-// line; the console box's contrast and the result's size; Chromium's
+// and a desktop's width, before a question, after results and after an error
+// line; the picture's labels; the console box's contrast and the result's
+// size; Chromium's
 // installability; and Lighthouse's four scores.
 //
 //   node audit_test.mjs CHROMIUM PAGE_DIRECTORY
@@ -84,17 +85,17 @@ async function pageAfter(line, width, scheme) {
     }
 }
 
+// After an ordinary income, the largest double (309 digits), a line of a
+// thousand characters (the console box then scrolls) and an error line.
 test('axe-core finds no violation and leaves nothing incomplete', async () => {
+    const lines = [null, '50000', '250000', '1.7976931348623157e308', '5'.repeat(1000), '1e400'];
     for (const scheme of ['light', 'dark']) {
         for (const width of [320, 1280]) {
-            for (const line of [null, '50000', '250000', '1e400']) {
+            for (const line of lines) {
                 await pageAfter(line, width, scheme);
                 await page.evaluate(axeSource);
-                // axe-core cannot tell the background of an SVG's text, and
-                // leaves it incomplete: the picture's labels are measured
-                // below.
-                const { violations, incomplete } = await page.evaluate(() => window.axe.run({ exclude: [['#explanation svg']] }));
-                const where = `${scheme}, ${width} px, after ${line ?? 'no question'}`;
+                const { violations, incomplete } = await page.evaluate(() => window.axe.run());
+                const where = `${scheme}, ${width} px, after ${line?.slice(0, 30) ?? 'no question'}`;
                 assert.deepEqual(violations.map((rule) => rule.id), [], where);
                 assert.deepEqual(incomplete.map((rule) => rule.id), [], where);
             }
@@ -102,17 +103,18 @@ test('axe-core finds no violation and leaves nothing incomplete', async () => {
     }
 });
 
-// Each label of the picture lies within it, and clear of every other.
+// Each label of the picture lies within it, and clear of every other; and
+// the page is no wider than the window, up to the largest double.
 test('the picture\'s labels stay inside it and apart, at 320 and 1280 px', async () => {
     for (const width of [320, 1280]) {
-        for (const line of ['50', '50000', '250000', '5000000']) {
+        for (const line of ['50', '50000', '250000', '5000000', '1e20', '1.7976931348623157e308']) {
             await pageAfter(line, width, 'light');
             const faults = await page.evaluate(() => {
-                const svg = document.querySelector('#explanation svg').getBoundingClientRect();
-                const labels = [...document.querySelectorAll('#explanation svg text')]
-                    .map((label) => ({ text: label.textContent, box: label.getBoundingClientRect() }));
-                const found = labels.filter(({ box }) => box.left < svg.left || box.right > svg.right
-                    || box.top < svg.top || box.bottom > svg.bottom).map(({ text }) => `${text} outside`);
+                const picture = document.querySelector('#explanation .picture').getBoundingClientRect();
+                const labels = [...document.querySelectorAll('#explanation .picture .label')]
+                    .map((label) => ({ text: label.textContent.slice(0, 30), box: label.getBoundingClientRect() }));
+                const found = labels.filter(({ box }) => box.left < picture.left || box.right > picture.right
+                    || box.top < picture.top || box.bottom > picture.bottom).map(({ text }) => `${text} outside`);
                 labels.forEach((one, index) => labels.slice(index + 1).forEach((other) => {
                     const apart = one.box.right <= other.box.left || other.box.right <= one.box.left
                         || one.box.bottom <= other.box.top || other.box.bottom <= one.box.top;
@@ -120,6 +122,9 @@ test('the picture\'s labels stay inside it and apart, at 320 and 1280 px', async
                         found.push(`${one.text} over ${other.text}`);
                     }
                 }));
+                if (document.documentElement.scrollWidth > window.innerWidth) {
+                    found.push(`the page is ${document.documentElement.scrollWidth} px wide`);
+                }
                 return found;
             });
             assert.deepEqual(faults, [], `${width} px, ${line}`);
@@ -139,21 +144,6 @@ function contrast(first, second) {
     const [light, dark] = [luminance(first), luminance(second)].sort((a, b) => b - a);
     return (light + 0.05) / (dark + 0.05);
 }
-
-test('the picture\'s labels stand on the page\'s background at 4.5:1 in both schemes', async () => {
-    for (const scheme of ['light', 'dark']) {
-        await pageAfter('250000', 390, scheme);
-        const colours = await page.evaluate(() => ({
-            page: getComputedStyle(document.documentElement).backgroundColor,
-            labels: [...document.querySelectorAll('#explanation svg text')].map((label) => getComputedStyle(label).fill),
-        }));
-        assert.ok(colours.labels.length > 0, scheme);
-        for (const fill of colours.labels) {
-            const ratio = contrast(fill, colours.page);
-            assert.ok(ratio >= 4.5, `${scheme}: a label is ${ratio.toFixed(2)}:1 against the page`);
-        }
-    }
-});
 
 test('the console box stands out at 3:1 in both schemes, and the result is body-sized', async () => {
     for (const scheme of ['light', 'dark']) {

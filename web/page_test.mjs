@@ -311,6 +311,7 @@ function awaitAnswers(count) {
                     text: section.querySelector('.explained').textContent,
                     parts: [...section.querySelectorAll('#breakdown li')].map((part) => part.textContent),
                     shadedSteps: section.querySelectorAll('svg rect.taxed').length,
+                    fits: document.documentElement.scrollWidth <= window.innerWidth,
                 };
                 resolve({ shown, seen, status, milliseconds: performance.now() - start, busiest,
                     height: box.offsetHeight, asked: field.value.length, explained });
@@ -370,16 +371,19 @@ test('shows for every line what the console shows, with its exit status', async 
     assert.ok(Math.min(...medians) <= 16, `the medians ${measured} ms are each more than a frame`);
 });
 
-// Cents, from "$8,843.75".
-const centsOf = (amount) => Number(amount.replace(/[$,]/g, '').replace('.', ''));
+// Cents, from "$8,843.75", as the digits.
+const centsOf = (amount) => amount.replace(/[$,]/g, '').replace('.', '');
 
 // Figures worked from the 2008 schedule and the Tax Table's rule (the tax at
-// the row's middle, rounded to whole dollars).
+// the row's middle, rounded to whole dollars), and what the program reads at
+// the edges: not a number, amounts under a cent, the largest double.
 test('explains each answer under the program\'s lines, with the figures the program gives', async () => {
+    const largest = '179,769,313,486,231,570,814,527,423,731,704,356,798,070,567,525,844,996,598,917,476,803,157,260,780,028,538,760,589,558,632,766,878,171,540,458,953,514,382,464,234,321,326,889,464,182,768,467,546,703,537,516,986,049,910,576,551,282,076,245,490,090,389,328,944,075,868,508,455,133,942,304,583,236,903,222,948,165,808,559,332,123,348,274,797,826,204,144,723,168,738,177,180,919,299,881,250,404,026,184,124,858,368';
     const cases = [
         ['50000', [/the income as \$50,000\.00\./, /is \$8,850: .* row from \$50,000 to \$50,050 /,
             /Marginal rate: 25%.*Average rate: 17\.69%/]],
         ['50,000', [/the income as \$50\.00: it stopped at “,”/, /is \$6: .* row from \$50 to \$75 /]],
+        ['50000 60000', [/the income as \$50,000\.00: it stopped at a space,/]],
         ['250000', [/From \$100,000 on, a 2008 return takes the schedule's own tax.*: \$68,250\.75\./,
             /Marginal rate: 33%.*Average rate: 27\.30%/]],
         ['12345.67', [/row from \$12,300 to \$12,350 /]],
@@ -391,6 +395,16 @@ test('explains each answer under the program\'s lines, with the figures the prog
         ['.5e1', [/the income as \$5\.00\./]],
         ['5e4abc', [/^The program read no number/]],
         ['0', [/is \$0: .* row from \$0 to \$5 /, /No tax is owed/]],
+        ['-500', [/the income as −\$500\.00\./, /below zero is entered as zero/, /No tax is owed/]],
+        ['nan', [/^The program read the income as not a number \(NaN\)\. No tax is worked out/]],
+        // Under a cent: told exactly, in the row and bracket it is in.
+        ['99999.999', [/the income as \$99,999\.999 \(\$100,000\.00 to the cent\)\./, /row from \$99,950 to \$100,000 /,
+            /Marginal rate: 28%/]],
+        ['8025.004', [/the income as \$8,025\.004 \(\$8,025\.00 to the cent\)\./, /Marginal rate: 15%/,
+            /15% of the \$0\.00399\d* above \$8,025 is \$0\.00/]],
+        ['1e-310', [/the income as 1e−310 dollars \(\$0\.00 to the cent\)\./, /Average rate: 10\.00%/]],
+        ['5e-324', [/the income as 5e−324 dollars \(\$0\.00 to the cent\)\./, /Average rate: 0\.00%/]],
+        ['1.7976931348623157e308', [new RegExp(`the income as \\$${largest}\\.00\\.`), /Average rate: 35\.00%/]],
     ];
     for (const [line, expected] of cases) {
         const { shown, explained } = await ask(line);
@@ -398,11 +412,13 @@ test('explains each answer under the program\'s lines, with the figures the prog
         for (const pattern of expected) {
             assert.match(explained.text, pattern, line);
         }
+        assert.doesNotMatch(explained.text, /(?<!\()NaN|Infinity|undefined|null/, line);
+        assert.ok(explained.fits, `${line}: the page is wider than its window`);
         // The parts' taxes, to the cent, add up to the tax printed.
         const printed = /\$(\d+\.\d\d)\n$/.exec(shown[0])[1];
         if (explained.parts.length > 0) {
-            const sum = explained.parts.reduce((total, part) => total + centsOf(/is (\S+)$/.exec(part)[1]), 0);
-            assert.equal(sum, centsOf(printed), `${line}: ${explained.parts.join('; ')}`);
+            const sum = explained.parts.reduce((total, part) => total + BigInt(centsOf(/is (\S+)$/.exec(part)[1])), 0n);
+            assert.equal(sum, BigInt(centsOf(printed)), `${line}: ${explained.parts.join('; ')}`);
             // And the picture shades a step of the schedule for each.
             assert.equal(explained.shadedSteps, explained.parts.length, line);
         }

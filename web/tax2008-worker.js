@@ -80,15 +80,20 @@ async function prepareRun(program) {
 // What the page says of an answer, worked out by the module's own functions:
 // the income as the program read it (and where it stopped), the Tax Table's
 // row and tax, the rates, and the tax bracket by bracket. Amounts are the
-// text the program prints for them, to the cent. Nothing where it read no
-// number.
+// text the program prints for them, to the cent, or where that would round
+// them, their exact digits. Nothing where it read no number.
 function explain(library, line) {
     const { income, stop } = library.readIncome(`${line}\n`);
     if (stop < 0) {
         return { read: false };
     }
+    const read = { read: true, income, stoppedAt: line.slice(stop) };
+    if (Number.isNaN(income)) {
+        return read;
+    }
     const tax = library.computeTax(income);
     const printed = library.printedAmount;
+    const exact = library.exactAmount;
     // From the income's bracket down: a bracket's part of the income runs
     // from its lower bound to the income or the next bound, and its tax is
     // the printed tax at the one less that at the other, so that the parts'
@@ -97,7 +102,7 @@ function explain(library, line) {
     for (let upper = income; upper > 0;) {
         const lower = library.bracketLowerBound(upper);
         brackets.unshift({
-            lower: printed(lower), upper: printed(upper), part: printed(upper - lower),
+            lower: printed(lower), part: exact(upper - lower),
             rate: library.bracketRate(upper),
             taxAtLower: printed(library.computeTax(lower)), taxAtUpper: printed(library.computeTax(upper)),
         });
@@ -114,8 +119,9 @@ function explain(library, line) {
         schedule.unshift({ lower: bound, printed: printed(bound), rate: library.bracketRate(bound + 1) });
     } while (bound > 0);
     return {
-        read: true, income, incomePrinted: printed(income), stoppedAt: line.slice(stop),
-        tax, taxPrinted: printed(tax), rate: library.bracketRate(income),
+        ...read, incomePrinted: printed(income), incomeExact: exact(income),
+        taxPrinted: printed(tax), rate: library.bracketRate(income),
+        averageRate: income > 0 ? printed(library.averageRate(income)) : null,
         table: Number.isNaN(library.taxTableTax(income)) ? null : {
             tax: printed(library.taxTableTax(income)),
             start: printed(library.taxTableRowStart(income)), end: printed(library.taxTableRowEnd(income)),
@@ -126,8 +132,8 @@ function explain(library, line) {
 
 // Questions are answered one at a time, in the order they came, however
 // long one of them takes. Each is run by an instance of its own, made ahead
-// while the page waits for the question: making one can take more than a
-// frame (from 2 to 40 ms in WebKit).
+// while the page waits for the question, as making one can take more than a
+// frame.
 let program;
 let library;
 let nextRun;
