@@ -9,9 +9,12 @@
 'use strict';
 (() => {
     const numberFunctions = ['computeTax', 'taxTableTax', 'taxTableRowStart', 'taxTableRowEnd',
-        'bracketLowerBound', 'bracketRate', 'bracketBaseAmount'];
+        'bracketLowerBound', 'bracketRate', 'bracketBaseAmount', 'averageRate'];
+    const textFunctions = ['printedAmount', 'exactAmount'];
+    const helpers = ['allocate', 'release', 'readIncome', 'readIncomeStop'];
 
-    function tax2008Library(module) {
+    // The module's functions in a new instance, by name.
+    function instantiate(module) {
         // Never started, the program makes no call to the system: one would
         // fail (ENOSYS).
         const imports = {};
@@ -19,38 +22,59 @@
             imports[from] = { ...imports[from], [name]: () => 52 };
         }
         const { exports } = new WebAssembly.Instance(module, imports);
-        const bytes = () => new Uint8Array(exports.memory.buffer);
-        const textAt = (address) => {
-            const text = bytes().subarray(address);
-            return new TextDecoder().decode(text.subarray(0, text.indexOf(0)));
-        };
+        const words = new DataView(exports.memory.buffer);
+        const found = { memory: exports.memory };
         // The module's table: pairs of a name's address and a function's
         // index, ended by zeros.
-        const found = {};
-        const words = () => new DataView(exports.memory.buffer);
-        for (let entry = exports.tax2008Library.value; words().getUint32(entry, true) !== 0; entry += 8) {
-            const index = words().getUint32(entry + 4, true);
-            found[textAt(words().getUint32(entry, true))] = exports.__indirect_function_table.get(index);
+        for (let entry = exports.tax2008Library.value; words.getUint32(entry, true) !== 0; entry += 8) {
+            const index = words.getUint32(entry + 4, true);
+            found[textAt(exports.memory, words.getUint32(entry, true))] = exports.__indirect_function_table.get(index);
         }
-
-        const library = {};
-        for (const name of [...numberFunctions, 'allocate', 'release', 'readIncome', 'readIncomeStop', 'printedAmount']) {
+        for (const name of [...numberFunctions, ...textFunctions, ...helpers]) {
             if (typeof found[name] !== 'function') {
                 throw new Error(`tax2008.wasm has no function ${name}`);
             }
         }
+        return found;
+    }
+
+    function textAt(memory, address) {
+        const text = new Uint8Array(memory.buffer).subarray(address);
+        return new TextDecoder().decode(text.subarray(0, text.indexOf(0)));
+    }
+
+    function tax2008Library(module) {
+        let found = instantiate(module);
+        // A call that fails (memory run out, a trap) may leave the instance's
+        // memory half written: the next call gets a new instance.
+        const guarded = (name, work) => (...args) => {
+            try {
+                return work(...args);
+            } catch (error) {
+                found = instantiate(module);
+                // The module traps where its memory runs out (app/library.cpp).
+                const why = /unreachable/i.test(error.message) ? 'tax2008.wasm ran out of memory' : error.message;
+                throw new Error(`tax2008: ${name} failed: ${why}`, { cause: error });
+            }
+        };
+        const library = {};
         for (const name of numberFunctions) {
-            library[name] = (income) => found[name](income);
+            library[name] = guarded(name, (income) => found[name](income));
         }
-        library.readIncome = (text) => {
+        for (const name of textFunctions) {
+            library[name] = guarded(name, (amount) => textAt(found.memory, found[name](amount)));
+        }
+        library.readIncome = guarded('readIncome', (text) => {
             const encoded = new TextEncoder().encode(`${text}\0`);
             const address = found.allocate(encoded.length);
-            bytes().set(encoded, address);
+            if (address === 0) {
+                throw new Error(`no memory for a text of ${encoded.length} bytes`);
+            }
+            new Uint8Array(found.memory.buffer).set(encoded, address);
             const read = { income: found.readIncome(address), stop: found.readIncomeStop(address) };
             found.release(address);
             return read;
-        };
-        library.printedAmount = (amount) => textAt(found.printedAmount(amount));
+        });
         return library;
     }
 

@@ -29,8 +29,14 @@ export function bracketBaseAmount(income: number): number;
 /**
  * The income that the tax2008 command reads from `text` as its standard
  * input, and how many characters it took: -1 where it read no number, or
- * one beyond the range of a double.
+ * one beyond the range of a double. A number too small for a double's full
+ * precision, such as 1e-310, is read as the command reads it, as a tiny
+ * amount or 0; "nan" as NaN.
  */
 export function readIncome(text: string): { income: number; stop: number };
 /** The text that the tax2008 command prints for an amount, to the cent, such as "8843.75". */
 export function printedAmount(amount: number): string;
+
+// A call that fails (its text too long for the module's memory) throws an
+// Error that says so, and every later call is made in a new instance of the
+// module, with the right figures.

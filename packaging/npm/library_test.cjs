@@ -36,6 +36,16 @@ for (const line of lines) {
         }
     });
 }
+// A call that fails, on a line too long for a module held to 4 MB of memory,
+// throws, and every later call still gives the right figure.
+const script = `const t = require(${JSON.stringify(resolve(packageDirectory, 'index.cjs'))});
+    let error = 'nothing';
+    try { t.readIncome('0'.repeat(2e6) + '5'); } catch (thrown) { error = thrown.message; }
+    console.log(JSON.stringify([error, t.computeTax(50000), t.taxTableTax(50000), t.bracketRate(50000), t.readIncome('50000')]));`;
+const afterFailure = execFileSync(process.execPath, ['--wasm-max-mem-pages=64', '-e', script], { encoding: 'utf8' }).trim();
+if (afterFailure !== '["tax2008: readIncome failed: tax2008.wasm ran out of memory",8843.75,8850,0.25,{"income":50000,"stop":5}]') {
+    faults.push(`after a call that ran out of memory: ${afterFailure}`);
+}
 if (tax2008.computeTax(50000) !== 8843.75) {
     faults.push(`computeTax(50000) is ${tax2008.computeTax(50000)}`);
 }
