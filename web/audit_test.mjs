@@ -77,7 +77,7 @@ async function pageAfter(line, width, scheme) {
     await page.setViewport({ width, height: 800 });
     await page.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: scheme }]);
     await page.goto(`${origin}/`);
-    await page.waitForSelector('button:enabled');
+    await page.waitForSelector('#question[data-ready]');
     if (line !== null) {
         await page.type('#income', line);
         await page.keyboard.press('Enter');

@@ -76,7 +76,8 @@ const builtVersion = readdirSync(pageDirectory).find((name) => existsSync(join(p
 
 // Serves the staged page on a port of its own (its own origin), or a page
 // that fails in one way: `missing` answers 404 for that file, `slowProgram`
-// delays the module by that many milliseconds, and `program` replaces it.
+// and `slowScript` delay the module and the page's script by that many
+// milliseconds, and `program` replaces the module.
 // /phone.html frames the page at a phone's width.
 //
 // `version` serves the page as another release would: under that version,
@@ -127,7 +128,7 @@ function marked(body, path, version) {
 }
 async function serve(options = {}) {
     const server = createServer(async (request, response) => {
-        const { missing, slowProgram = 0, program, version } = server.options;
+        const { missing, slowProgram = 0, slowScript = 0, program, version } = server.options;
         let path = normalize(decodeURIComponent(new URL(request.url, 'http://localhost').pathname));
         if (path === '/phone.html') {
             response.writeHead(200, { 'content-type': 'text/html' });
@@ -150,6 +151,9 @@ async function serve(options = {}) {
             return;
         }
         let body = readFileSync(file);
+        if (file.endsWith('/tax2008.js')) {
+            await new Promise((resolve) => setTimeout(resolve, slowScript));
+        }
         if (file.endsWith('.wasm')) {
             await new Promise((resolve) => setTimeout(resolve, slowProgram));
             body = program ?? body;
@@ -191,6 +195,17 @@ async function puppeteerBrowser() {
             await inFront.bringToFront();
         },
         open: (url) => page.goto(url),
+        // Opens `url`, and once the field is there, before the page has
+        // loaded, types `text` and presses Enter; then waits for the load.
+        askWhileOpening: async (url, text) => {
+            const opened = page.goto(url);
+            await page.waitForSelector('#income');
+            await page.type('#income', text);
+            await page.keyboard.press('Enter');
+            const shown = await page.evaluate(() => document.getElementById('console').textContent);
+            await opened;
+            return shown;
+        },
         reload: () => page.reload(),
         evaluate: (fn, ...args) => page.evaluate(fn, ...args),
         typeAndEnter: async (text) => {
@@ -259,8 +274,8 @@ async function open(url) {
     const ready = await browser.evaluate(() => new Promise((resolve) => {
         const until = performance.now() + 10000;
         const check = () => {
-            if (document.querySelector('button:enabled') || performance.now() > until) {
-                resolve(document.querySelector('button:enabled') !== null);
+            if (document.querySelector('#question[data-ready]') || performance.now() > until) {
+                resolve(document.querySelector('#question[data-ready]') !== null);
             } else {
                 setTimeout(check, 10);
             }
@@ -465,7 +480,7 @@ test('fits a phone\'s screen and loads nothing from another site', async () => {
         const frame = document.querySelector('iframe');
         const measure = () => {
             const root = frame.contentDocument?.documentElement;
-            if (!root?.querySelector('button:enabled')) {
+            if (!root?.querySelector('#question[data-ready]')) {
                 setTimeout(measure, 10);
                 return;
             }
@@ -489,6 +504,24 @@ test('answers an Enter pressed while the program loads, once it has loaded', asy
         const { shown, seen } = await ask('50000');
         assert.ok(seen.some((text) => /^Loading the program; "50000" will be answered/.test(text)), seen.join('; '));
         assert.equal(shown[0], consoleRun('50000').shown);
+    } finally {
+        await slow.stop();
+    }
+});
+
+test('answers an Enter pressed before the page\'s script has run', {
+    skip: engine === 'webkit' && 'its driver cannot type into a page that is still loading',
+}, async () => {
+    const slow = await serve({ slowScript: 2000 });
+    try {
+        const shown = await browser.askWhileOpening(`${slow.origin}/`, '50000');
+        assert.match(shown, /^Loading the program; what you asked will be answered/);
+        const answered = await browser.evaluate(() => new Promise((resolve) => {
+            const box = document.getElementById('console');
+            const check = () => (box.dataset.answered ? resolve(box.textContent) : setTimeout(check, 10));
+            check();
+        }));
+        assert.equal(answered, consoleRun('50000').shown);
     } finally {
         await slow.stop();
     }

@@ -4,8 +4,9 @@
 // The page: each Enter asks tax2008.wasm, run in a worker (tax2008-worker.js),
 // and shows what a console would: the prompt, the line typed after it, and
 // the program's result or error line, with its explanation under it
-// (explanation.js). Questions asked before the program has loaded wait for
-// it; each question gets its own answer, or a line saying why it got none, in
+// (explanation.js). Questions asked before the program has loaded, even
+// before this script ran (early-questions.js keeps those), wait for it; each
+// question gets its own answer, or a line saying why it got none, in
 // the order asked.
 //
 // A classic script, not a module: browsers run it from a file:// address
@@ -52,9 +53,9 @@ function loadFailure(error) {
 }
 
 // The page is painted first, with nothing but its own text and style; the
-// program (about 220 KB) comes after, while the worker's scripts do, so that
-// it holds up neither. (Preloaded from the head, it delayed the first paint
-// that Lighthouse counts on a phone's network by a second.) The browser says
+// program, many times the size of the rest, comes after, while the worker's
+// scripts do, so that it holds up neither. (Preloaded from the head, it
+// delayed the first paint that Lighthouse counts on a phone's network.) The browser says
 // when it has painted; one that does not, or a page in a hidden tab, waits
 // for a frame and three seconds at most.
 function afterFirstPaint() {
@@ -163,6 +164,8 @@ function letNewVersionTakeOver(registration) {
 }
 
 function start() {
+    // From here on this script answers the form (early-questions.js).
+    form.dataset.ready = '';
     if (location.protocol === 'file:') {
         show('', 'This page was opened as a file, and browsers run its program only from a web server: serve its folder, for example with python3 -m http.server, and open it from there.');
         return;
@@ -196,10 +199,9 @@ function start() {
         })
         .catch(() => {});
 
-    form.addEventListener('submit', (event) => {
-        event.preventDefault();
+    // Each question, those asked before this script ran first.
+    const ask = (line) => {
         workerStarted();
-        const line = income.value;
         const id = ++asked;
         pending.set(id, line);
         if (!ready) {
@@ -209,9 +211,13 @@ function start() {
             () => (workerFailure ? answerWhyNot(id, workerFailure) : worker.postMessage({ id, line })),
             (error) => answerWhyNot(id, loadFailure(error)),
         );
+    };
+    form.addEventListener('submit', (event) => {
+        event.preventDefault();
+        ask(income.value);
     });
+    JSON.parse(form.dataset.asked ?? '[]').forEach(ask);
     redrawOnResize(explanation);
-    form.querySelector('button').disabled = false;
     income.focus();
 }
 
