@@ -154,3 +154,9 @@ if(WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR)
     tax2008_add_test(wine_probe 120 ${CMAKE_CURRENT_LIST_DIR}/wine_probe_test.sh ${CMAKE_CXX_COMPILER}
         ${CMAKE_CROSSCOMPILING_EMULATOR})
 endif()
+
+# The install script, against stand-ins for apt, in the builds for this
+# machine.
+if(NOT CMAKE_CROSSCOMPILING)
+    tax2008_add_test(install_dependencies 60 ${PROJECT_SOURCE_DIR}/scripts/install_dependencies_test.sh)
+endif()
