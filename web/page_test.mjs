@@ -16,7 +16,8 @@
 // no browser or no npm packages. In Chromium it saves a screenshot of the page beside
 // PAGE_DIRECTORY.
 import { spawn, spawnSync } from 'node:child_process';
-import { existsSync, readdirSync, readFileSync } from 'node:fs';
+import { appendFileSync, cpSync, existsSync, mkdtempSync, readdirSync, readFileSync, rmSync } from 'node:fs';
+import { tmpdir } from 'node:os';
 import { createServer } from 'node:http';
 import { dirname, extname, join, normalize, relative } from 'node:path';
 import { after, before, test } from 'node:test';
@@ -71,13 +72,17 @@ const unstartable = Uint8Array.from([
     0x16, ...Buffer.from('wasi_snapshot_preview1'), 0x0c, ...Buffer.from('no_such_call'), 0x00, 0x00,
 ]);
 
-// The folder the page's files are staged in, named by the version.
+// The folder the page's files are staged in, named by the version, and the
+// name of the service worker's cache for this build and for another version.
 const builtVersion = readdirSync(pageDirectory).find((name) => existsSync(join(pageDirectory, name, 'tax2008.wasm')));
+const builtCache = /const cacheName = '([^']+)'/.exec(readFileSync(join(pageDirectory, 'service-worker.js'), 'utf8'))[1];
+const cacheOf = (version) => builtCache.replace(builtVersion, version);
 
 // Serves the staged page on a port of its own (its own origin), or a page
 // that fails in one way: `missing` answers 404 for that file, `slowProgram`
 // and `slowScript` delay the module and the page's script by that many
-// milliseconds, and `program` replaces the module.
+// milliseconds, and `program` replaces the module. `directory` serves another
+// staged page; `redirectIndex` redirects /index.html to /, as some servers do.
 // /phone.html frames the page at a phone's width.
 //
 // `version` serves the page as another release would: under that version,
@@ -128,7 +133,8 @@ function marked(body, path, version) {
 }
 async function serve(options = {}) {
     const server = createServer(async (request, response) => {
-        const { missing, slowProgram = 0, slowScript = 0, program, version } = server.options;
+        const { missing, slowProgram = 0, slowScript = 0, program, version, redirectIndex } = server.options;
+        const root = server.options.directory ?? pageDirectory;
         let path = normalize(decodeURIComponent(new URL(request.url, 'http://localhost').pathname));
         if (path === '/phone.html') {
             response.writeHead(200, { 'content-type': 'text/html' });
@@ -145,8 +151,12 @@ async function serve(options = {}) {
         } else if (version && path.startsWith(`/${version}/`)) {
             path = path.replace(version, builtVersion);
         }
-        const file = join(pageDirectory, path.endsWith('/') ? `${path}index.html` : path);
-        if (!file.startsWith(pageDirectory) || !existsSync(file) || file.endsWith(`/${missing}`)) {
+        if (redirectIndex && path === '/index.html') {
+            response.writeHead(301, { location: '/' }).end();
+            return;
+        }
+        const file = join(root, path.endsWith('/') ? `${path}index.html` : path);
+        if (!file.startsWith(root) || !existsSync(file) || file.endsWith(`/${missing}`)) {
             response.writeHead(404).end();
             return;
         }
@@ -159,7 +169,7 @@ async function serve(options = {}) {
             body = program ?? body;
         }
         if (version) {
-            body = marked(body, relative(pageDirectory, file), version);
+            body = marked(body, relative(root, file), version);
         }
         response.writeHead(200, { 'content-type': types[extname(file)] ?? 'application/octet-stream' });
         response.end(body);
@@ -592,7 +602,7 @@ test('loads and answers with the server gone, and takes a new version once serve
         title = await browser.evaluate(() => document.title);
     }
     assert.match(title, / 9\.9\.9$/);
-    assert.equal((await browser.evaluate(() => caches.keys())).at(-1), 'tax2008-9.9.9');
+    assert.ok((await browser.evaluate(() => caches.keys())).includes(cacheOf('9.9.9')));
     assert.equal((await ask('50000')).shown[0], consoleRun('50000').shown);
 });
 
@@ -615,9 +625,103 @@ function filesServed() {
     });
 }
 
+// Waits until the service worker whose cache is `name` is the only one, has
+// kept the page and is active, the last in the record of active versions;
+// false if it is not within twenty seconds.
+function settled(name) {
+    const until = performance.now() + 20000;
+    return new Promise((resolve) => {
+        const check = async () => {
+            const registration = await navigator.serviceWorker.getRegistration();
+            const only = registration?.active?.state === 'activated' && !registration.installing && !registration.waiting;
+            const record = await (await caches.open('tax2008 record')).match('caches.json');
+            const active = only && (await record?.json())?.active.at(-1) === name;
+            if (active && (await caches.match('./', { cacheName: name }))) {
+                resolve(true);
+            } else if (performance.now() > until) {
+                resolve(false);
+            } else {
+                setTimeout(check, 20);
+            }
+        };
+        check();
+    });
+}
+async function awaitSettled(name) {
+    assert.ok(await browser.evaluate(settled, name), `${name} did not take over`);
+}
+
+// Serves each version in turn, reloading the page until it has taken over;
+// returns the caches then kept.
+async function servedInTurn(versioned, ...versions) {
+    for (const version of versions) {
+        versioned.options.version = version;
+        await browser.reload();
+        await awaitSettled(cacheOf(version));
+    }
+    return browser.evaluate(() => caches.keys());
+}
+
+test('keeps the files of the version active before, however versions are rolled back', async () => {
+    const versioned = await serve({ version: '1.0.1' });
+    try {
+        await open(`${versioned.origin}/`);
+        await awaitSettled(cacheOf('1.0.1'));
+        const kept = await servedInTurn(versioned, '1.0.2', '1.0.1', '1.0.3');
+        assert.deepEqual(kept.filter((name) => name.startsWith('tax2008-')).sort(), [cacheOf('1.0.1'), cacheOf('1.0.3')]);
+    } finally {
+        await versioned.stop();
+    }
+});
+
+// The page staged again with a change, at the same version, and its
+// service worker written by the build's own script.
+function rebuiltPage() {
+    const rebuilt = mkdtempSync(join(tmpdir(), 'tax2008-rebuilt-'));
+    cpSync(pageDirectory, rebuilt, { recursive: true });
+    appendFileSync(join(rebuilt, builtVersion, 'style.css'), ':root { --rebuilt: 1; }\n');
+    const build = dirname(pageDirectory);
+    spawnSync('cmake', [`-DSTAGE=${rebuilt}`, `-DTEMPLATE=${join(build, 'service-worker.js.in')}`,
+        `-DOUTPUT=${join(rebuilt, 'service-worker.js')}`, '-P', new URL('service_worker.cmake', import.meta.url).pathname]);
+    const cache = /const cacheName = '([^']+)'/.exec(readFileSync(join(rebuilt, 'service-worker.js'), 'utf8'))[1];
+    return { rebuilt, cache };
+}
+
+// The load after a rebuild is served runs the old files and keeps the new
+// ones; the load after it runs the new.
+test('takes a page rebuilt with changes at the same version at the load after the next', async () => {
+    const { rebuilt, cache } = rebuiltPage();
+    assert.notEqual(cache, builtCache, 'the rebuilt page\'s service worker is the same');
+    const served = await serve();
+    const rebuiltStyle = () => getComputedStyle(document.documentElement).getPropertyValue('--rebuilt').trim();
+    try {
+        await open(`${served.origin}/`);
+        await awaitSettled(builtCache);
+        served.options.directory = rebuilt;
+        await open(`${served.origin}/`);
+        await awaitSettled(cache);
+        await open(`${served.origin}/`);
+        assert.equal(await browser.evaluate(rebuiltStyle), '1');
+    } finally {
+        await served.stop();
+        rmSync(rebuilt, { recursive: true, force: true });
+    }
+});
+
+test('works behind a server that redirects /index.html to /', async () => {
+    const redirecting = await serve({ redirectIndex: true });
+    try {
+        await open(`${redirecting.origin}/`);
+        await awaitSettled(builtCache);
+        await open(`${redirecting.origin}/index.html`);
+        assert.equal((await ask('50000')).shown[0], consoleRun('50000').shown);
+    } finally {
+        await redirecting.stop();
+    }
+});
+
 test('runs one version\'s files in each load, hidden or in front, while new versions are served', async () => {
     const versioned = await serve({ version: '1.0.1' });
-    const cacheOf = (version) => `tax2008-${version}`;
     // The files every load runs, each marked by the version served: the
     // document, and every file of the version's folder but the licences.
     const names = ['index.html', ...readdirSync(join(pageDirectory, builtVersion), { recursive: true })
@@ -630,14 +734,7 @@ test('runs one version\'s files in each load, hidden or in front, while new vers
             // The service worker of the version served has kept it and taken
             // over; then the next version is served, and the page reloaded
             // at once.
-            await browser.evaluate((name) => new Promise((resolve) => {
-                const check = async () => {
-                    const registration = await navigator.serviceWorker.getRegistration();
-                    const settled = registration?.active && !registration.installing && !registration.waiting;
-                    return settled && (await caches.match('./', { cacheName: name })) ? resolve() : setTimeout(check, 20);
-                };
-                check();
-            }), cacheOf(versioned.options.version));
+            await awaitSettled(cacheOf(versioned.options.version));
             versioned.options.version = `1.0.${run + 2}`;
             await browser.hide?.(hidden(run));
             await browser.reload();
