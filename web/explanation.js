@@ -126,9 +126,9 @@ function picture(explanation, width) {
     // The breakdown above says all it shows, for a screen reader too.
     const figure = element('div', '', { className: 'picture' });
     figure.setAttribute('aria-hidden', 'true');
-    const incomeLabel = element('p', `income ${dollars(explanation.incomeExact, true)}`, { className: 'label' });
-    incomeLabel.style.textAlign = marker < width / 2 ? 'start' : 'end';
-    figure.append(incomeLabel, drawing);
+    figure.append(element('p', `income ${dollars(explanation.incomeExact, true)}`, {
+        className: 'label', style: `text-align: ${marker < width / 2 ? 'start' : 'end'}`,
+    }), drawing);
     return figure;
 }
 
@@ -148,7 +148,7 @@ function explainAnswer(section, explanation) {
 }
 
 // Where reading stopped, where anything but white space follows the number:
-// ", it stopped at a space, and took nothing from there on".
+// ": it stopped at a space, and took nothing from there on".
 function stopped(explanation) {
     if (explanation.stoppedAt.trim() === '') {
         return '';
