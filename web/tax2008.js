@@ -55,9 +55,9 @@ function loadFailure(error) {
 // The page is painted first, with nothing but its own text and style; the
 // program, many times the size of the rest, comes after, while the worker's
 // scripts do, so that it holds up neither. (Preloaded from the head, it
-// delayed the first paint that Lighthouse counts on a phone's network.) The browser says
-// when it has painted; one that does not, or a page in a hidden tab, waits
-// for a frame and three seconds at most.
+// delayed the first paint that Lighthouse counts on a phone's network.) The
+// browser says when it has painted; one that does not, or a page in a hidden
+// tab, waits for a frame and three seconds at most.
 function afterFirstPaint() {
     return new Promise((resolve) => {
         setTimeout(resolve, 3000);
