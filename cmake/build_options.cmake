@@ -67,13 +67,21 @@ if(TAX2008_GCC_OPTIONS AND NOT WIN32 AND NOT WASI)
     # Checked string and memory calls, at level 2 unless the builder's flags
     # or the compiler itself already ask for a level (a distribution's 3, say).
     # They need the optimiser, and the sanitizers check more.
+    # (The check itself is quiet: either answer is as it should be.)
     set(CMAKE_REQUIRED_FLAGS -O2)
+    set(CMAKE_REQUIRED_QUIET ON)
     check_cxx_source_compiles("#ifndef _FORTIFY_SOURCE
         #error not fortified
         #endif
         int main() { return 0; }" TAX2008_FORTIFIED_BY_THE_FLAGS)
+    unset(CMAKE_REQUIRED_QUIET)
     unset(CMAKE_REQUIRED_FLAGS)
-    if(NOT TAX2008_SANITIZE AND NOT TAX2008_FORTIFIED_BY_THE_FLAGS)
+    if(TAX2008_SANITIZE)
+        message(STATUS "_FORTIFY_SOURCE: left out, as the sanitizers check more")
+    elseif(TAX2008_FORTIFIED_BY_THE_FLAGS)
+        message(STATUS "_FORTIFY_SOURCE: at the level the compiler's flags ask for")
+    else()
+        message(STATUS "_FORTIFY_SOURCE: 2, added by this build")
         target_compile_options(tax2008_build_options INTERFACE $<$<NOT:$<CONFIG:Debug>>:-D_FORTIFY_SOURCE=2>)
     endif()
     set_property(TARGET tax2008_build_options PROPERTY INTERFACE_POSITION_INDEPENDENT_CODE ON)
