@@ -17,9 +17,7 @@
 #include "tax_schedule.h"
 #include "tax_table.h"
 
-#include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -112,35 +110,40 @@ double averageRate(double income)
     return computeTax(income) / income * 100.0;
 }
 
-// The text the program prints for `amount`, to the cent, at the address
-// returned, ended by a zero byte; kept until the next call. (The longest is
-// that of the largest double: 309 digits before the point.)
+// Where the functions below write their text, ended by a zero byte, for
+// JavaScript to read at the address they return; kept until the next call.
+// (The longest is that of the largest double to the cent: 309 digits before
+// the point.)
 char printed[400];
 
-double printedAmount(double amount)
+double printedText(double amount, std::ios::fmtflags format, int precision)
 {
     MemoryBuffer buffer(printed, printed + sizeof printed - 1);
     std::ostream stream(&buffer);
-    stream.setf(std::ios::fixed);
-    stream.precision(2);
+    stream.setf(format, std::ios::floatfield);
+    stream.precision(precision);
     stream << amount;
     printed[buffer.written()] = '\0';
     return static_cast<double>(reinterpret_cast<std::uintptr_t>(printed));
 }
 
+// The text the program prints for `amount`, to the cent.
+double printedAmount(double amount)
+{
+    return printedText(amount, std::ios::fixed, 2);
+}
+
 // The amount as the program holds it, where printing it to the cent would
 // round it: the fewest digits that name its double (such as 99999.999 or
-// 1e-310), in the same place. Otherwise the same as printedAmount.
+// 1e-310). Otherwise, where the cents read back as the same double, the
+// same as printedAmount.
 double exactAmount(double amount)
 {
-    const auto [fixedEnd, fixedFailed] =
-        std::to_chars(printed, printed + sizeof printed - 1, amount, std::chars_format::fixed);
-    if (fixedFailed != std::errc() || fixedEnd - std::find(printed, fixedEnd, '.') <= 3) {
-        return printedAmount(amount);
+    double address = printedAmount(amount);
+    for (int digits = 1; std::strtod(printed, nullptr) != amount && std::isfinite(amount) && digits <= 17; ++digits) {
+        address = printedText(amount, std::ios::fmtflags(), digits);
     }
-    const auto [end, failed] = std::to_chars(printed, printed + sizeof printed - 1, amount);
-    *(failed == std::errc() ? end : printed) = '\0';
-    return static_cast<double>(reinterpret_cast<std::uintptr_t>(printed));
+    return address;
 }
 
 } // namespace
