@@ -21,7 +21,7 @@ const versionFolder = new URL('./', document.currentScript.src);
 const form = document.getElementById('question');
 const income = document.getElementById('income');
 const consoleBox = document.getElementById('console');
-const explanation = document.getElementById('explanation');
+const explanationSection = document.getElementById('explanation');
 
 // A longer line is shown shortened, so that the box keeps a sensible height.
 const longestLineShown = 1000;
@@ -103,7 +103,7 @@ const workerLoaded = new Promise((resolve) => {
 function answer(id, text, error, status, explained) {
     pending.delete(id);
     show(text, error);
-    explainAnswer(explanation, explained);
+    explainAnswer(explanationSection, explained);
     if (status === undefined) {
         delete consoleBox.dataset.status;
     } else {
@@ -217,7 +217,7 @@ function start() {
         ask(income.value);
     });
     JSON.parse(form.dataset.asked ?? '[]').forEach(ask);
-    redrawOnResize(explanation);
+    redrawOnResize(explanationSection);
     income.focus();
 }
 
