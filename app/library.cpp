@@ -3,8 +3,9 @@
 
 // The WebAssembly module's functions for JavaScript, beside the program it
 // runs: the schedule, the Tax Table and the brackets, how the program reads
-// an income, and how it prints an amount. The page explains its answers with
-// them, and the npm package gives them to its callers.
+// an income, and how it prints an amount, which the npm package gives to its
+// callers; and the explanation of a typed line that the page shows under the
+// program's answer, worked out in one call from one reading of the line.
 //
 // wasm-ld wraps each function that a command module exports in a run of the
 // program's static constructors and destructors, and a second such run fails
@@ -17,15 +18,18 @@
 #include "tax_schedule.h"
 #include "tax_table.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <istream>
+#include <limits>
 #include <new>
 #include <ostream>
 #include <streambuf>
+#include <string>
 
 namespace {
 
@@ -76,20 +80,12 @@ void trapOutOfMemory()
 }
 
 // The income at the front of the text (ended by a zero byte) at `address`,
-// read as the program reads its standard input; and how many bytes the
-// reading took, or -1 where it read no number, or one out of range. A number
-// too small for a double's full precision fails the read in libc++, with
-// ERANGE, but the program takes it as read, as a tiny amount or 0.
-double readIncomeAt(double address)
-{
-    std::set_new_handler(trapOutOfMemory);
-    char* text = addressOf(address);
-    MemoryBuffer buffer(text, text + std::strlen(text));
-    std::istream input(&buffer);
-    return readIncome(input);
-}
-
-double readIncomeStop(double address)
+// read as the program reads its standard input; and in `stop`, how many
+// bytes the reading took, or -1 where it read no number, or one out of
+// range. A number too small for a double's full precision fails the read in
+// libc++, with ERANGE, but the program takes it as read, as a tiny amount or
+// 0.
+double readAt(double address, double& stop)
 {
     std::set_new_handler(trapOutOfMemory);
     char* text = addressOf(address);
@@ -98,37 +94,38 @@ double readIncomeStop(double address)
     errno = 0;
     const double income = readIncome(input);
     const bool tooSmall = errno == ERANGE && std::fabs(income) < 1.0;
-    if (std::isinf(income) || (input.fail() && !tooSmall)) {
-        return -1.0;
-    }
-    return static_cast<double>(buffer.taken());
+    const bool read = !std::isinf(income) && (!input.fail() || tooSmall);
+    stop = read ? static_cast<double>(buffer.taken()) : -1.0;
+    return income;
 }
 
-// The average rate on an income over 0, in per cent: the tax over the income.
-double averageRate(double income)
+double readIncomeAt(double address)
 {
-    return computeTax(income) / income * 100.0;
+    double stop = 0.0;
+    return readAt(address, stop);
 }
 
-// Where the functions below write their text, ended by a zero byte, for
-// JavaScript to read at the address they return; kept until the next call.
-// (The longest is that of the largest double to the cent: 309 digits before
-// the point.)
-char printed[400];
-
-double printedText(double amount, std::ios::fmtflags format, int precision)
+double readIncomeStop(double address)
 {
-    MemoryBuffer buffer(printed, printed + sizeof printed - 1);
+    double stop = 0.0;
+    readAt(address, stop);
+    return stop;
+}
+
+// The text the program prints for `amount` in `format` to `precision`.
+std::string printedText(double amount, std::ios::fmtflags format, int precision)
+{
+    char printed[400]; // the largest double to the cent: 309 digits before the point
+    MemoryBuffer buffer(printed, printed + sizeof printed);
     std::ostream stream(&buffer);
     stream.setf(format, std::ios::floatfield);
     stream.precision(precision);
     stream << amount;
-    printed[buffer.written()] = '\0';
-    return static_cast<double>(reinterpret_cast<std::uintptr_t>(printed));
+    return {printed, buffer.written()};
 }
 
 // The text the program prints for `amount`, to the cent.
-double printedAmount(double amount)
+std::string printed(double amount)
 {
     return printedText(amount, std::ios::fixed, 2);
 }
@@ -136,14 +133,156 @@ double printedAmount(double amount)
 // The amount as the program holds it, where printing it to the cent would
 // round it: the fewest digits that name its double (such as 99999.999 or
 // 1e-310). Otherwise, where the cents read back as the same double, the
-// same as printedAmount.
+// same as printed.
+std::string exact(double amount)
+{
+    std::string text = printed(amount);
+    for (int digits = 1; std::strtod(text.c_str(), nullptr) != amount && std::isfinite(amount) && digits <= 17;
+         ++digits) {
+        text = printedText(amount, std::ios::fmtflags(), digits);
+    }
+    return text;
+}
+
+// A rate as a whole per cent, such as "25".
+std::string percent(double rate)
+{
+    return printedText(rate * 100.0, std::ios::fixed, 0);
+}
+
+// `more` less `less`, two amounts printed to the cent, `more` the larger,
+// worked out digit by digit, as printed: so that the taxes of a bracket's
+// parts add up to the tax printed, to the cent.
+std::string printedDifference(std::string more, std::string less)
+{
+    more.erase(more.find('.'), 1);
+    less.erase(less.find('.'), 1);
+    less.insert(0, more.size() - less.size(), '0');
+    int borrow = 0;
+    for (std::size_t digit = more.size(); digit-- > 0;) {
+        int value = (more[digit] - '0') - (less[digit] - '0') - borrow;
+        borrow = value < 0 ? 1 : 0;
+        more[digit] = static_cast<char>('0' + value + 10 * borrow);
+    }
+    more.erase(0, std::min(more.find_first_not_of('0'), more.size() - 3));
+    more.insert(more.size() - 2, 1, '.');
+    return more;
+}
+
+// Writes `"name":"text"` into `json`, after a comma unless `first`.
+void field(std::ostream& json, const char* name, const std::string& text, bool first = false)
+{
+    json << (first ? "" : ",") << '"' << name << "\":\"" << text << '"';
+}
+
+// What the page says of an income the program read as a number: printed
+// amounts, and the rates as whole per cents, as JSON (app/library.cpp's
+// explainLine says what each holds).
+void writeExplanation(std::ostream& json, double income)
+{
+    const double tax = computeTax(income);
+    json << ",\"income\":" << income;
+    field(json, "incomePrinted", printed(income));
+    field(json, "incomeExact", exact(income));
+    field(json, "tax", printed(tax));
+    field(json, "rate", percent(bracketRate(income)));
+    if (income > 0.0) {
+        field(json, "averageRate", printed(computeTax(income) / income * 100.0));
+    }
+    if (!std::isnan(taxTableTax(income))) {
+        json << ",\"table\":{";
+        field(json, "tax", printed(taxTableTax(income)), true);
+        field(json, "start", printed(taxTableRowStart(income)));
+        field(json, "end", printed(taxTableRowEnd(income)));
+        json << '}';
+    }
+    // The bounds at and below the income, from the top down: a bracket's part
+    // of the income runs from its lower bound to the income or the next
+    // bound, and its tax is the printed tax at the one less that at the
+    // other.
+    double bounds[8] = {income};
+    std::size_t count = 1;
+    while (bounds[count - 1] > 0.0) {
+        bounds[count] = bracketLowerBound(bounds[count - 1]);
+        ++count;
+    }
+    json << ",\"brackets\":[";
+    for (std::size_t part = count - 1; part-- > 0;) {
+        const double upper = bounds[part];
+        const double lower = bounds[part + 1];
+        json << (part + 2 == count ? "{" : ",{");
+        field(json, "lower", printed(lower), true);
+        field(json, "part", exact(upper - lower));
+        field(json, "rate", percent(bracketRate(upper)));
+        field(json, "tax", printedDifference(printed(computeTax(upper)), printed(computeTax(lower))));
+        json << '}';
+    }
+    // The whole schedule, for the picture, from the top bracket down: each
+    // bracket's lower bound and rate. (A bound belongs to the bracket below
+    // it, so the rate is that just above the bound.)
+    json << "],\"schedule\":[";
+    const double top = bracketLowerBound(std::numeric_limits<double>::infinity());
+    double bound = std::numeric_limits<double>::infinity();
+    do {
+        bound = bracketLowerBound(bound);
+        const double rate = bracketRate(std::nextafter(bound, top + 1.0));
+        json << (bound == top ? "{" : ",{") << "\"lower\":" << bound << ",\"rate\":" << rate;
+        field(json, "printed", printed(bound));
+        field(json, "percent", percent(rate));
+        json << '}';
+    } while (bound > 0.0);
+    json << ']';
+}
+
+// The explanation of the typed line at `address`, from one reading of it, as
+// JSON at the address returned, ended by a zero byte and kept until the next
+// call: {"stop"} where the program read no number (stop -1), and where it
+// read not a number, {"stop", "notANumber": true}; otherwise also "income",
+// as the program printed it ("incomePrinted") and held it ("incomeExact"),
+// "tax", the marginal "rate", the "averageRate" over 0, the Tax Table's
+// "table" ("tax", "start" and "end" of the row) under $100,000, the
+// "brackets" from the bottom up ("lower", "part", "rate" and "tax"), and the
+// "schedule" from the top down ("lower" and "rate" as numbers, for the
+// picture, "printed" and "percent").
+char explained[32768];
+
+double explainLine(double address)
+{
+    double stop = 0.0;
+    const double income = readAt(address, stop);
+    MemoryBuffer buffer(explained, explained + sizeof explained - 1);
+    std::ostream json(&buffer);
+    json.precision(17);
+    json << "{\"stop\":" << static_cast<long long>(stop);
+    if (stop >= 0.0 && std::isnan(income)) {
+        json << ",\"notANumber\":true";
+    } else if (stop >= 0.0) {
+        writeExplanation(json, income);
+    }
+    json << '}';
+    explained[buffer.written()] = '\0';
+    return static_cast<double>(reinterpret_cast<std::uintptr_t>(explained));
+}
+
+// The text of printedAmount and exactAmount, ended by a zero byte, at the
+// address they return; kept until the next call.
+char text[400];
+
+double textAddress(const std::string& value)
+{
+    value.copy(text, sizeof text - 1);
+    text[std::min(value.size(), sizeof text - 1)] = '\0';
+    return static_cast<double>(reinterpret_cast<std::uintptr_t>(text));
+}
+
+double printedAmount(double amount)
+{
+    return textAddress(printed(amount));
+}
+
 double exactAmount(double amount)
 {
-    double address = printedAmount(amount);
-    for (int digits = 1; std::strtod(printed, nullptr) != amount && std::isfinite(amount) && digits <= 17; ++digits) {
-        address = printedText(amount, std::ios::fmtflags(), digits);
-    }
-    return address;
+    return textAddress(exact(amount));
 }
 
 } // namespace
@@ -162,13 +301,13 @@ extern "C" const LibraryFunction tax2008Library[] = {
     {"bracketLowerBound", bracketLowerBound},
     {"bracketRate", bracketRate},
     {"bracketBaseAmount", bracketBaseAmount},
-    {"averageRate", averageRate},
     {"printedAmount", printedAmount},
     {"exactAmount", exactAmount},
     {"allocate", allocate},
     {"release", release},
     {"readIncome", readIncomeAt},
     {"readIncomeStop", readIncomeStop},
+    {"explainLine", explainLine},
     {nullptr, nullptr},
 };
 // clang-format on

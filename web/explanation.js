@@ -3,11 +3,10 @@
 
 // Explains an answer under the program's lines: what the program read, the
 // tax a 2008 return takes, the rates, the tax bracket by bracket, and a
-// picture of the same. Every figure comes from the module's own functions,
-// worked out by the worker (explain() in tax2008-worker.js); this file writes
-// them out, amounts with thousands separators, and subtracts printed amounts
-// to the cent for each bracket's tax.
-'use strict';
+// picture of the same. Every figure is the text the module's own code
+// printed for it (explainLine in app/library.cpp, which the worker calls);
+// this module writes them out, amounts with thousands separators, and draws
+// the picture to scale.
 
 // "8843.75" as "$8,843.75"; with `wholeDollars`, "8025.00" as "$8,025". An
 // exact amount, "8025.004" or "1e-310", as "$8,025.004" or "1e-310 dollars".
@@ -20,14 +19,6 @@ function dollars(printed, wholeDollars = false) {
     const shownCents = (wholeDollars && cents === '00') || cents === '' ? '' : `.${cents}`;
     return `${sign}$${whole.replace(/\B(?=(\d{3})+(?!\d))/g, ',')}${shownCents}`;
 }
-
-// The difference of two printed amounts, to the cent, printed the same way.
-function printedDifference(more, less) {
-    const cents = BigInt(more.replace('.', '')) - BigInt(less.replace('.', ''));
-    return `${cents / 100n}.${String(cents % 100n).padStart(2, '0')}`;
-}
-
-const percent = (rate) => `${Math.round(rate * 100)}%`;
 
 function element(name, text, attributes = {}) {
     const made = document.createElement(name);
@@ -45,14 +36,14 @@ function breakdown(brackets) {
     const list = element('ul', '', { id: 'breakdown' });
     brackets.forEach((bracket, index) => {
         const part = dollars(bracket.part, true);
-        const tax = dollars(printedDifference(bracket.taxAtUpper, bracket.taxAtLower));
+        const tax = dollars(bracket.tax);
         let words = `of the next ${part}`;
         if (index === 0) {
             words = brackets.length === 1 ? `of ${part}` : `of the first ${part}`;
         } else if (index === brackets.length - 1) {
             words = `of the ${part} above ${dollars(bracket.lower, true)}`;
         }
-        list.append(element('li', `${percent(bracket.rate)} ${words} is ${tax}`));
+        list.append(element('li', `${bracket.rate}% ${words} is ${tax}`));
     });
     return list;
 }
@@ -109,7 +100,7 @@ function picture(explanation, width) {
         }
         // The rate over its step, and the bound under it, where there is room.
         if (to - from >= 32) {
-            labels.push(label(percent(bracket.rate), (from + to) / 2, y(bracket.rate) - 3, 'middle', true));
+            labels.push(label(`${bracket.percent}%`, (from + to) / 2, y(bracket.rate) - 3, 'middle', true));
         }
         if (from - lastLabel >= 64 && bracket.lower > 0) {
             const anchor = (from < 40 && 'start') || (from > width - 40 && 'end') || 'middle';
@@ -135,11 +126,11 @@ function picture(explanation, width) {
 // Shows the explanation of an answer in `section`, or hides it where there
 // is none (the program could not run, or reported an error).
 let explained;
-function explainAnswer(section, explanation) {
+export function explainAnswer(section, explanation) {
     explained = explanation;
     section.hidden = explanation === undefined;
     const parts = [];
-    if (explanation?.read === false) {
+    if (explanation?.stop < 0) {
         parts.push(element('p', 'The program read no number at the front of what was typed, so it took the income as $0.00, and the tax as $0.00. Type the taxable income in digits, such as 50000 or 50000.00.'));
     } else if (explanation) {
         parts.push(...explanationParts(explanation, section));
@@ -170,7 +161,7 @@ function incomeRead(explanation) {
 
 function explanationParts(explanation, section) {
     const parts = [];
-    if (Number.isNaN(explanation.income)) {
+    if (explanation.notANumber) {
         parts.push(element('p', `The program read the income as not a number (NaN)${stopped(explanation)}. No tax is worked out on it: the program printed $0.00, as for an income of $0. Type the taxable income in digits, such as 50000.`));
         return parts;
     }
@@ -182,21 +173,21 @@ function explanationParts(explanation, section) {
         const { tax, start, end } = explanation.table;
         parts.push(element('p', `On a 2008 Form 1040, the tax for this taxable income is ${dollars(tax, true)}: below $100,000 a return takes it from the Tax Table, whose row from ${dollars(start, true)} to ${dollars(end, true)} holds this income. The table gives the schedule's tax at the middle of the row, rounded to whole dollars.`));
     } else {
-        parts.push(element('p', `From $100,000 on, a 2008 return takes the schedule's own tax, as the program printed it: ${dollars(explanation.taxPrinted)}.`));
+        parts.push(element('p', `From $100,000 on, a 2008 return takes the schedule's own tax, as the program printed it: ${dollars(explanation.tax)}.`));
     }
     if (!(explanation.income > 0)) {
         parts.push(element('p', 'No tax is owed on a taxable income of $0 or less.'));
         return parts;
     }
-    parts.push(element('p', `Marginal rate: ${percent(explanation.rate)}, the rate on the last dollar. Average rate: ${explanation.averageRate}%, the tax over the income.`));
-    parts.push(element('p', `How the ${dollars(explanation.taxPrinted)} adds up:`, { id: 'breakdown-heading' }));
+    parts.push(element('p', `Marginal rate: ${explanation.rate}%, the rate on the last dollar. Average rate: ${explanation.averageRate}%, the tax over the income.`));
+    parts.push(element('p', `How the ${dollars(explanation.tax)} adds up:`, { id: 'breakdown-heading' }));
     parts.push(breakdown(explanation.brackets));
     parts.push(picture(explanation, section.clientWidth || 320));
     return parts;
 }
 
 // The picture fits the width it is given, redrawn as that changes.
-function redrawOnResize(section) {
+export function redrawOnResize(section) {
     let width = section.clientWidth;
     new ResizeObserver(() => {
         if (section.clientWidth !== width && explained) {

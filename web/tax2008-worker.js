@@ -14,7 +14,7 @@ import * as wasi from './vendor/browser_wasi_shim/wasi_defs.js';
 import { Fd } from './vendor/browser_wasi_shim/fd.js';
 import { ConsoleStdout } from './vendor/browser_wasi_shim/fs_mem.js';
 import WASI from './vendor/browser_wasi_shim/wasi.js';
-import './tax2008-library.js';
+import { tax2008Library } from './tax2008-library.js';
 
 // Standard input: the typed line and its line end. A console echoes them
 // where the program is when it first reads, after its prompt; `onFirstRead`
@@ -77,57 +77,12 @@ async function prepareRun(program) {
     };
 }
 
-// What the page says of an answer, worked out by the module's own functions:
-// the income as the program read it (and where it stopped), the Tax Table's
-// row and tax, the rates, and the tax bracket by bracket. Amounts are the
-// text the program prints for them, to the cent, or where that would round
-// them, their exact digits. Nothing where it read no number.
+// What the page says of an answer: the module works it out from the typed
+// line, in one call (explainLine in app/library.cpp); here it gets the rest
+// of the line from where the program stopped reading.
 function explain(library, line) {
-    const { income, stop } = library.readIncome(`${line}\n`);
-    if (stop < 0) {
-        return { read: false };
-    }
-    const read = { read: true, income, stoppedAt: line.slice(stop) };
-    if (Number.isNaN(income)) {
-        return read;
-    }
-    const tax = library.computeTax(income);
-    const printed = library.printedAmount;
-    const exact = library.exactAmount;
-    // From the income's bracket down: a bracket's part of the income runs
-    // from its lower bound to the income or the next bound, and its tax is
-    // the printed tax at the one less that at the other, so that the parts'
-    // taxes add up to the tax printed.
-    const brackets = [];
-    for (let upper = income; upper > 0;) {
-        const lower = library.bracketLowerBound(upper);
-        brackets.unshift({
-            lower: printed(lower), part: exact(upper - lower),
-            rate: library.bracketRate(upper),
-            taxAtLower: printed(library.computeTax(lower)), taxAtUpper: printed(library.computeTax(upper)),
-        });
-        upper = lower;
-    }
-    // The whole schedule, for the picture: each bracket's lower bound and
-    // rate, from the top bracket down to the one that starts at zero. (A
-    // bound belongs to the bracket below it, so the rate is the one just
-    // above the bound.)
-    const schedule = [];
-    let bound = Infinity;
-    do {
-        bound = library.bracketLowerBound(bound);
-        schedule.unshift({ lower: bound, printed: printed(bound), rate: library.bracketRate(bound + 1) });
-    } while (bound > 0);
-    return {
-        ...read, incomePrinted: printed(income), incomeExact: exact(income),
-        taxPrinted: printed(tax), rate: library.bracketRate(income),
-        averageRate: income > 0 ? printed(library.averageRate(income)) : null,
-        table: Number.isNaN(library.taxTableTax(income)) ? null : {
-            tax: printed(library.taxTableTax(income)),
-            start: printed(library.taxTableRowStart(income)), end: printed(library.taxTableRowEnd(income)),
-        },
-        brackets, schedule,
-    };
+    const explanation = library.explain(`${line}\n`);
+    return { ...explanation, stoppedAt: explanation.stop < 0 ? '' : line.slice(explanation.stop) };
 }
 
 // Questions are answered one at a time, in the order they came, however
@@ -147,7 +102,7 @@ self.addEventListener('message', ({ data }) => {
         // From the bytes, so that any file server will do, whatever type it
         // gives .wasm files.
         program = WebAssembly.compile(data.program);
-        library = program.then(self.tax2008Library);
+        library = program.then(tax2008Library);
         library.catch(() => {}); // said for each question, when it is run
         prepareNextRun();
         return;

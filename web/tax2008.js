@@ -8,15 +8,11 @@
 // before this script ran (early-questions.js keeps those), wait for it; each
 // question gets its own answer, or a line saying why it got none, in
 // the order asked.
-//
-// A classic script, not a module: browsers run it from a file:// address
-// too, where they refuse modules, so that it can say why the page does not
-// work there.
-'use strict';
+import { explainAnswer, redrawOnResize } from './explanation.js';
 
 // The folder of this script's version, which holds the worker and the
 // module: a page runs its own version's, whatever is served meanwhile.
-const versionFolder = new URL('./', document.currentScript.src);
+const versionFolder = new URL('./', import.meta.url);
 
 const form = document.getElementById('question');
 const income = document.getElementById('income');
@@ -164,10 +160,10 @@ function letNewVersionTakeOver(registration) {
 }
 
 function start() {
-    // From here on this script answers the form (early-questions.js).
+    // From here on this script answers the form (early-questions.js), but
+    // from a file, where early-questions.js says why it cannot.
     form.dataset.ready = '';
     if (location.protocol === 'file:') {
-        show('', 'This page was opened as a file, and browsers run its program only from a web server: serve its folder, for example with python3 -m http.server, and open it from there.');
         return;
     }
     show('Loading the program…');

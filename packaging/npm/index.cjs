@@ -9,7 +9,7 @@
 'use strict';
 const { readFileSync } = require('node:fs');
 const { join } = require('node:path');
-const tax2008Library = require('./tax2008-library.js');
+const tax2008Library = require('./tax2008-library.cjs');
 
 const {
     computeTax, taxTableTax, taxTableRowStart, taxTableRowEnd, bracketLowerBound, bracketRate, bracketBaseAmount,
