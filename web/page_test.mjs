@@ -16,7 +16,7 @@
 // no browser or no npm packages. In Chromium it saves a screenshot of the page beside
 // PAGE_DIRECTORY.
 import { spawn, spawnSync } from 'node:child_process';
-import { appendFileSync, cpSync, existsSync, mkdtempSync, readdirSync, readFileSync, rmSync } from 'node:fs';
+import { appendFileSync, cpSync, existsSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { createServer } from 'node:http';
 import { dirname, extname, join, normalize, relative } from 'node:path';
@@ -669,14 +669,20 @@ test('keeps the files of the version active before, however versions are rolled 
 });
 
 // The page staged again with a change, at the same version, and its
-// service worker written by the build's own script.
+// service worker written by the build's own script, from the page's own with
+// its digest taken out.
 function rebuiltPage() {
     const rebuilt = mkdtempSync(join(tmpdir(), 'tax2008-rebuilt-'));
     cpSync(pageDirectory, rebuilt, { recursive: true });
     appendFileSync(join(rebuilt, builtVersion, 'style.css'), ':root { --rebuilt: 1; }\n');
-    const build = dirname(pageDirectory);
-    spawnSync('cmake', [`-DSTAGE=${rebuilt}`, `-DTEMPLATE=${join(build, 'service-worker.js.in')}`,
-        `-DOUTPUT=${join(rebuilt, 'service-worker.js')}`, '-P', new URL('service_worker.cmake', import.meta.url).pathname]);
+    const template = join(mkdtempSync(join(tmpdir(), 'tax2008-template-')), 'service-worker.js.in');
+    writeFileSync(template, readFileSync(join(pageDirectory, 'service-worker.js'), 'utf8')
+        .replace(builtCache, `tax2008-${builtVersion}-@TAX2008_PAGE_DIGEST@`));
+    const written = spawnSync('cmake', [`-DSTAGE=${rebuilt}`, `-DTEMPLATE=${template}`,
+        `-DOUTPUT=${join(rebuilt, 'service-worker.js')}`, '-P', new URL('service_worker.cmake', import.meta.url).pathname],
+    { encoding: 'utf8' });
+    assert.equal(written.status, 0, written.stderr);
+    rmSync(dirname(template), { recursive: true });
     const cache = /const cacheName = '([^']+)'/.exec(readFileSync(join(rebuilt, 'service-worker.js'), 'utf8'))[1];
     return { rebuilt, cache };
 }
