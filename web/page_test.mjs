@@ -207,7 +207,9 @@ async function puppeteerBrowser() {
         open: (url) => page.goto(url),
         // Opens `url`, and once the field is there, before the page has
         // loaded, types `text` and presses Enter; then waits for the load.
+        // (From a blank page, so that the field found is the new page's.)
         askWhileOpening: async (url, text) => {
+            await page.goto('about:blank');
             const opened = page.goto(url);
             await page.waitForSelector('#income');
             await page.type('#income', text);
