@@ -176,8 +176,8 @@ void field(std::ostream& json, const char* name, const std::string& text, bool f
 }
 
 // What the page says of an income the program read as a number: printed
-// amounts, and the rates as whole per cents, as JSON (app/library.cpp's
-// explainLine says what each holds).
+// amounts, and the rates as whole per cents, as JSON (explainLine, below,
+// says what each holds).
 void writeExplanation(std::ostream& json, double income)
 {
     const double tax = computeTax(income);
@@ -187,7 +187,7 @@ void writeExplanation(std::ostream& json, double income)
     field(json, "tax", printed(tax));
     field(json, "rate", percent(bracketRate(income)));
     if (income > 0.0) {
-        field(json, "averageRate", printed(computeTax(income) / income * 100.0));
+        field(json, "averageRate", printed(tax / income * 100.0));
     }
     if (!std::isnan(taxTableTax(income))) {
         json << ",\"table\":{";
@@ -264,25 +264,16 @@ double explainLine(double address)
     return static_cast<double>(reinterpret_cast<std::uintptr_t>(explained));
 }
 
-// The text of printedAmount and exactAmount, ended by a zero byte, at the
-// address they return; kept until the next call.
+// The text of printedAmount, ended by a zero byte, at the address it
+// returns; kept until the next call.
 char text[400];
-
-double textAddress(const std::string& value)
-{
-    value.copy(text, sizeof text - 1);
-    text[std::min(value.size(), sizeof text - 1)] = '\0';
-    return static_cast<double>(reinterpret_cast<std::uintptr_t>(text));
-}
 
 double printedAmount(double amount)
 {
-    return textAddress(printed(amount));
-}
-
-double exactAmount(double amount)
-{
-    return textAddress(exact(amount));
+    const std::string value = printed(amount);
+    value.copy(text, sizeof text - 1);
+    text[std::min(value.size(), sizeof text - 1)] = '\0';
+    return static_cast<double>(reinterpret_cast<std::uintptr_t>(text));
 }
 
 } // namespace
@@ -302,7 +293,6 @@ extern "C" const LibraryFunction tax2008Library[] = {
     {"bracketRate", bracketRate},
     {"bracketBaseAmount", bracketBaseAmount},
     {"printedAmount", printedAmount},
-    {"exactAmount", exactAmount},
     {"allocate", allocate},
     {"release", release},
     {"readIncome", readIncomeAt},

@@ -9,7 +9,7 @@
 // for the npm package.
 const numberFunctions = ['computeTax', 'taxTableTax', 'taxTableRowStart', 'taxTableRowEnd',
     'bracketLowerBound', 'bracketRate', 'bracketBaseAmount'];
-const textFunctions = ['printedAmount', 'exactAmount'];
+const textFunctions = ['printedAmount'];
 const helpers = ['allocate', 'release', 'readIncome', 'readIncomeStop', 'explainLine'];
 
 // The module's functions in a new instance, by name.
