@@ -12,6 +12,9 @@ option(TAX2008_STATIC_RUNTIME "Link the programs fully statically, for self-cont
 if(WIN32)
     # A Windows build is always self-contained: no MinGW runtime DLLs beside it.
     set(TAX2008_STATIC_RUNTIME ON CACHE BOOL "Always on for Windows" FORCE)
+elseif(WASI)
+    # And a WebAssembly module always is, with no C library to link either way.
+    set(TAX2008_STATIC_RUNTIME OFF CACHE BOOL "Always off for WebAssembly" FORCE)
 endif()
 
 set(CMAKE_CXX_EXTENSIONS OFF)
