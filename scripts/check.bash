@@ -1,0 +1,39 @@
+# SPDX-FileCopyrightText: 2026 The tax2008 authors
+# SPDX-License-Identifier: MIT
+
+# The checks' bookkeeping that check-release and check-package share, sourced
+# by both: a work folder, removed at the end, and a line for each check.
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+results=()
+failed=0
+# Runs the check `what` of `subject` as the command that follows, in a
+# subshell of its own. A check that exits 77 was skipped, for the reason it
+# printed last after "skipped: ".
+check() {
+    local subject=$1 what=$2 status result
+    shift 2
+    ("$@") >"$work/log" 2>&1
+    status=$?
+    if ((status == 0)); then
+        result=passed
+    elif ((status == 77)); then
+        result=skipped
+        what+=" ($(sed -n 's/^skipped: //p' "$work/log" | tail -n 1))"
+    else
+        result=FAILED
+        failed=1
+        sed 's/^/    /' "$work/log"
+    fi
+    results+=("$(printf '%-8s %-44s %s' "$result" "$subject" "$what")")
+    echo "${results[-1]}"
+}
+skip() {
+    echo "skipped: $*"
+    exit 77
+}
+# The result of every check, and the exit status: 1 if any failed.
+summary() {
+    printf '  %s\n' "${results[@]}"
+    exit $failed
+}
