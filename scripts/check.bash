@@ -1,8 +1,8 @@
 # SPDX-FileCopyrightText: 2026 The tax2008 authors
 # SPDX-License-Identifier: MIT
 
-# The checks' bookkeeping that check-release and check-package share, sourced
-# by both: a work folder, removed at the end, and a line for each check.
+# The bookkeeping that check-build, check-release and check-package share,
+# sourced by each: a work folder, removed at the end, and a line per check.
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 results=()
