@@ -17,6 +17,7 @@
 #include "read_income.h"
 #include "tax_schedule.h"
 #include "tax_table.h"
+#include "tax_worksheet.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -169,6 +170,66 @@ std::string printedDifference(std::string more, std::string less)
     return more;
 }
 
+// `numeral` (decimal digits, with or without a point) times `factor`.
+std::string times(std::string numeral, int factor)
+{
+    int carry = 0;
+    for (std::size_t digit = numeral.size(); digit-- > 0;) {
+        if (numeral[digit] != '.') {
+            const int value = (numeral[digit] - '0') * factor + carry;
+            numeral[digit] = static_cast<char>('0' + value % 10);
+            carry = value / 10;
+        }
+    }
+    for (; carry > 0; carry /= 10) {
+        numeral.insert(0, 1, static_cast<char>('0' + carry % 10));
+    }
+    return numeral;
+}
+
+// Every decimal digit of `amount`, a finite double of at least 1: its
+// 53-bit whole-number significand times its power of two. (Printing it to
+// enough places would do the same, but not every C library prints more than
+// 17 digits exactly.)
+std::string everyDigit(double amount)
+{
+    int exponent = 0;
+    const double significand = std::ldexp(std::frexp(amount, &exponent), 53);
+    std::string numeral = printedText(significand, std::ios::fixed, 0);
+    for (exponent -= 53; exponent > 0; --exponent) {
+        numeral = times(numeral, 2);
+    }
+    // A negative power of two is as many places of the powers of five.
+    const auto places = static_cast<std::size_t>(-std::min(exponent, 0));
+    for (; exponent < 0; ++exponent) {
+        numeral = times(numeral, 5);
+    }
+    return numeral.insert(numeral.size() - places, 1, '.');
+}
+
+// A whole per cent of an exact amount, to the cent, half a cent up: the
+// worksheet's product, as a filer works it out on paper.
+std::string percentOf(std::string exact, int percent)
+{
+    const std::size_t point = exact.find('.');
+    const std::size_t places = exact.size() - point - 1 + 2; // and two more for the per cent
+    std::string product = times(exact.erase(point, 1), percent);
+    product.insert(0, places + 1 - std::min(product.size(), places + 1), '0');
+    const bool up = places > 2 && product[product.size() - places + 2] >= '5';
+    product.erase(product.size() - places + 2);
+    // A cent more, carried leftwards.
+    for (std::size_t digit = product.size(); up && digit-- > 0;) {
+        product[digit] = product[digit] == '9' ? '0' : static_cast<char>(product[digit] + 1);
+        if (product[digit] != '0') {
+            break;
+        }
+        if (digit == 0) {
+            product.insert(0, 1, '1');
+        }
+    }
+    return product.insert(product.size() - 2, 1, '.');
+}
+
 // Writes `"name":"text"` into `json`, after a comma unless `first`.
 void field(std::ostream& json, const char* name, const std::string& text, bool first = false)
 {
@@ -188,6 +249,17 @@ void writeExplanation(std::ostream& json, double income)
     field(json, "rate", percent(bracketRate(income)));
     if (income > 0.0) {
         field(json, "averageRate", printed(tax / income * 100.0));
+    }
+    if (!std::isnan(worksheetRate(income))) {
+        const double rate = worksheetRate(income);
+        const std::string product = percentOf(everyDigit(income), static_cast<int>(std::lround(rate * 100.0)));
+        json << ",\"worksheet\":{";
+        field(json, "percent", percent(rate), true);
+        field(json, "rate", printed(rate));
+        field(json, "product", product);
+        field(json, "subtraction", printed(worksheetSubtraction(income)));
+        field(json, "tax", printedDifference(product, printed(worksheetSubtraction(income))));
+        json << '}';
     }
     if (!std::isnan(taxTableTax(income))) {
         json << ",\"table\":{";
@@ -241,6 +313,8 @@ void writeExplanation(std::ostream& json, double income)
 // as the program printed it ("incomePrinted") and held it ("incomeExact"),
 // "tax", the marginal "rate", the "averageRate" over 0, the Tax Table's
 // "table" ("tax", "start" and "end" of the row) under $100,000, the
+// worksheet's line from there on ("percent", "rate", "product",
+// "subtraction" and the "tax" that is left), the
 // "brackets" from the bottom up ("lower", "part", "rate" and "tax"), and the
 // "schedule" from the top down ("lower" and "rate" as numbers, for the
 // picture, "printed" and "percent").

@@ -7,7 +7,7 @@
 // The 2008 Tax Table, from which a return takes the tax on a taxable income
 // under $100,000: the schedule's tax at the middle of the income's row, to
 // the cent, rounded to whole dollars, half a dollar up. From $100,000 on a
-// return takes the schedule's own tax, and there is no row.
+// return takes the worksheet's line (tax_worksheet.h), and there is no row.
 constexpr double taxTableEnd = 100000.0;
 
 // The row an income falls in: it holds its start and not its end. Rows are
