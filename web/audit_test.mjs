@@ -73,11 +73,15 @@ after(async () => {
 });
 
 // Opens the page at `width` in `scheme`, and asks `line` unless it is null.
-async function pageAfter(line, width, scheme) {
+async function pageAfter(line, width, scheme, language = 'en') {
     await page.setViewport({ width, height: 800 });
     await page.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: scheme }]);
     await page.goto(`${origin}/`);
     await page.waitForSelector('#question[data-ready]');
+    // In `language`, by the page's switch (which remembers it).
+    if (await page.evaluate(() => document.documentElement.lang) !== language) {
+        await page.click('#language');
+    }
     if (line !== null) {
         await page.type('#income', line);
         await page.keyboard.press('Enter');
@@ -85,17 +89,18 @@ async function pageAfter(line, width, scheme) {
     }
 }
 
-// After an ordinary income, the largest double (309 digits), a line of a
+// In English and in Spanish, after an ordinary income, the largest double
+// (309 digits), a line of a
 // thousand characters (the console box then scrolls) and an error line.
 test('axe-core finds no violation and leaves nothing incomplete', async () => {
     const lines = [null, '50000', '250000', '1.7976931348623157e308', '5'.repeat(1000), '1e400'];
-    for (const scheme of ['light', 'dark']) {
+    for (const [scheme, language] of [['light', 'en'], ['dark', 'en'], ['light', 'es'], ['dark', 'es']]) {
         for (const width of [320, 1280]) {
             for (const line of lines) {
-                await pageAfter(line, width, scheme);
+                await pageAfter(line, width, scheme, language);
                 await page.evaluate(axeSource);
                 const { violations, incomplete } = await page.evaluate(() => window.axe.run());
-                const where = `${scheme}, ${width} px, after ${line?.slice(0, 30) ?? 'no question'}`;
+                const where = `${language}, ${scheme}, ${width} px, after ${line?.slice(0, 30) ?? 'no question'}`;
                 assert.deepEqual(violations.map((rule) => rule.id), [], where);
                 assert.deepEqual(incomplete.map((rule) => rule.id), [], where);
             }

@@ -11,11 +11,26 @@
 // too, where they refuse the page's modules, so that it says why the page
 // does not work there.
 'use strict';
+// The page's language: Spanish where the visitor chose it, or the browser
+// prefers it to English; the page's script then shows its words in it.
+let chosen = null;
+try {
+    chosen = localStorage.getItem('tax2008 language');
+} catch {
+    // (nothing remembered where the browser keeps nothing)
+}
+const preferred = navigator.languages.find((tag) => /^(en|es)\b/i.test(tag));
+if ((chosen ?? preferred?.slice(0, 2).toLowerCase()) === 'es') {
+    document.documentElement.lang = 'es';
+}
+const spanish = document.documentElement.lang === 'es';
 if (location.protocol === 'file:') {
     document.addEventListener('DOMContentLoaded', () => {
         const why = document.createElement('span');
         why.className = 'error';
-        why.textContent = 'This page was opened as a file, and browsers run its program only from a web server: serve its folder, for example with python3 -m http.server, and open it from there.';
+        why.textContent = spanish
+            ? 'Esta página se abrió como un archivo, y los navegadores ejecutan su programa solo desde un servidor web: sirva su carpeta, por ejemplo con python3 -m http.server, y ábrala desde ahí.'
+            : 'This page was opened as a file, and browsers run its program only from a web server: serve its folder, for example with python3 -m http.server, and open it from there.';
         document.getElementById('console').replaceChildren(why);
     });
 }
@@ -28,5 +43,7 @@ document.addEventListener('submit', (event) => {
     const asked = JSON.parse(form.dataset.asked ?? '[]');
     asked.push(form.elements.income.value);
     form.dataset.asked = JSON.stringify(asked);
-    document.getElementById('console').textContent = 'Loading the program; what you asked will be answered once it has loaded.';
+    document.getElementById('console').textContent = spanish
+        ? 'Cargando el programa; lo que preguntó se responderá en cuanto se haya cargado.'
+        : 'Loading the program; what you asked will be answered once it has loaded.';
 });

@@ -2,17 +2,20 @@
 // SPDX-License-Identifier: MIT
 
 // Explains an answer under the program's lines: what the program read, the
-// tax a 2008 return takes, the rates, the tax bracket by bracket, and a
-// picture of the same. Every figure is the text the module's own code
+// tax a 2008 return takes (the Tax Table's, or the worksheet's line), the
+// rates, the tax bracket by bracket, and a picture of the same. Every figure is the text the module's own code
 // printed for it (explainLine in app/library.cpp, which the worker calls);
 // this module writes them out, amounts with thousands separators, and draws
-// the picture to scale.
+// the picture to scale, in the page's language (words.js).
+import { words } from './words.js';
+
+const say = () => words[document.documentElement.lang === 'es' ? 'es' : 'en'];
 
 // "8843.75" as "$8,843.75"; with `wholeDollars`, "8025.00" as "$8,025". An
 // exact amount, "8025.004" or "1e-310", as "$8,025.004" or "1e-310 dollars".
 function dollars(printed, wholeDollars = false) {
     if (printed.includes('e')) {
-        return `${printed.replace('-', '−')} dollars`;
+        return say().inDollars(printed.replace('-', '−'));
     }
     const [whole, cents = ''] = printed.replace('-', '').split('.');
     const sign = printed.startsWith('-') ? '−' : '';
@@ -35,15 +38,10 @@ function element(name, text, attributes = {}) {
 function breakdown(brackets) {
     const list = element('ul', '', { id: 'breakdown' });
     brackets.forEach((bracket, index) => {
-        const part = dollars(bracket.part, true);
-        const tax = dollars(bracket.tax);
-        let words = `of the next ${part}`;
-        if (index === 0) {
-            words = brackets.length === 1 ? `of ${part}` : `of the first ${part}`;
-        } else if (index === brackets.length - 1) {
-            words = `of the ${part} above ${dollars(bracket.lower, true)}`;
-        }
-        list.append(element('li', `${bracket.rate}% ${words} is ${tax}`));
+        const which = (index > 0 && index === brackets.length - 1 && 'last') || (index > 0 && 'next')
+            || (brackets.length === 1 ? 'only' : 'first');
+        const part = say().part(bracket.rate, dollars(bracket.part, true), dollars(bracket.lower, true), which);
+        list.append(element('li', say().is(part, dollars(bracket.tax))));
     });
     return list;
 }
@@ -117,7 +115,7 @@ function picture(explanation, width) {
     // The breakdown above says all it shows, for a screen reader too.
     const figure = element('div', '', { className: 'picture' });
     figure.setAttribute('aria-hidden', 'true');
-    figure.append(element('p', `income ${dollars(explanation.incomeExact, true)}`, {
+    figure.append(element('p', say().income(dollars(explanation.incomeExact, true)), {
         className: 'label', style: `text-align: ${marker < width / 2 ? 'start' : 'end'}`,
     }), drawing);
     return figure;
@@ -131,7 +129,7 @@ export function explainAnswer(section, explanation) {
     section.hidden = explanation === undefined;
     const parts = [];
     if (explanation?.stop < 0) {
-        parts.push(element('p', 'The program read no number at the front of what was typed, so it took the income as $0.00, and the tax as $0.00. Type the taxable income in digits, such as 50000 or 50000.00.'));
+        parts.push(element('p', say().noNumber()));
     } else if (explanation) {
         parts.push(...explanationParts(explanation, section));
     }
@@ -141,12 +139,7 @@ export function explainAnswer(section, explanation) {
 // Where reading stopped, where anything but white space follows the number:
 // ": it stopped at a space, and took nothing from there on".
 function stopped(explanation) {
-    if (explanation.stoppedAt.trim() === '') {
-        return '';
-    }
-    const [first] = explanation.stoppedAt;
-    const names = { ' ': 'a space', '\t': 'a tab' };
-    return `: it stopped at ${names[first] ?? `“${first}”`}, and took nothing from there on`;
+    return explanation.stoppedAt.trim() === '' ? '' : say().stopped(explanation.stoppedAt[0]);
 }
 
 // What was read: the income as the program prints it, and where that would
@@ -156,34 +149,45 @@ function incomeRead(explanation) {
     if (explanation.incomeExact === explanation.incomePrinted) {
         return cents;
     }
-    return `${dollars(explanation.incomeExact)} (${cents} to the cent)`;
+    return say().toTheCent(dollars(explanation.incomeExact), cents);
 }
 
 function explanationParts(explanation, section) {
-    const parts = [];
+    const paragraph = (text, attributes) => element('p', text, attributes);
     if (explanation.notANumber) {
-        parts.push(element('p', `The program read the income as not a number (NaN)${stopped(explanation)}. No tax is worked out on it: the program printed $0.00, as for an income of $0. Type the taxable income in digits, such as 50000.`));
-        return parts;
+        return [paragraph(say().notANumber(stopped(explanation)))];
     }
-    const advice = stopped(explanation) ? ' Type the income without commas or spaces, such as 50000.' : '';
-    parts.push(element('p', `The program read the income as ${incomeRead(explanation)}${stopped(explanation)}.${advice}`));
+    const parts = [paragraph(say().read(incomeRead(explanation), stopped(explanation)))];
     if (explanation.income < 0) {
-        parts.push(element('p', 'On a 2008 Form 1040, a taxable income below zero is entered as zero, and the Tax Table\'s row from $0 to $5 gives a tax of $0.'));
+        parts.push(paragraph(say().belowZero()));
     } else if (explanation.table) {
         const { tax, start, end } = explanation.table;
-        parts.push(element('p', `On a 2008 Form 1040, the tax for this taxable income is ${dollars(tax, true)}: below $100,000 a return takes it from the Tax Table, whose row from ${dollars(start, true)} to ${dollars(end, true)} holds this income. The table gives the schedule's tax at the middle of the row, rounded to whole dollars.`));
-    } else {
-        parts.push(element('p', `From $100,000 on, a 2008 return takes the schedule's own tax, as the program printed it: ${dollars(explanation.tax)}.`));
+        parts.push(paragraph(say().table(dollars(tax, true), dollars(start, true), dollars(end, true))));
+    } else if (explanation.worksheet) {
+        const line = explanation.worksheet;
+        const tax = dollars(line.tax);
+        parts.push(paragraph(say().worksheet(tax, {
+            ...line, income: dollars(explanation.incomeExact), product: dollars(line.product),
+            subtraction: dollars(line.subtraction),
+        })));
+        if (line.tax !== explanation.tax) {
+            parts.push(paragraph(say().differs(dollars(explanation.tax), tax)));
+        }
     }
     if (!(explanation.income > 0)) {
-        parts.push(element('p', 'No tax is owed on a taxable income of $0 or less.'));
+        parts.push(paragraph(say().noTax()));
         return parts;
     }
-    parts.push(element('p', `Marginal rate: ${explanation.rate}%, the rate on the last dollar. Average rate: ${explanation.averageRate}%, the tax over the income.`));
-    parts.push(element('p', `How the ${dollars(explanation.tax)} adds up:`, { id: 'breakdown-heading' }));
+    parts.push(paragraph(say().rates(explanation.rate, explanation.averageRate)));
+    parts.push(paragraph(say().addsUp(dollars(explanation.tax)), { id: 'breakdown-heading' }));
     parts.push(breakdown(explanation.brackets));
     parts.push(picture(explanation, section.clientWidth || 320));
     return parts;
+}
+
+// The explanation shown, again, in the page's language as it now is.
+export function explainAgain(section) {
+    explainAnswer(section, explained);
 }
 
 // The picture fits the width it is given, redrawn as that changes.

@@ -18,6 +18,7 @@
 import { spawn, spawnSync } from 'node:child_process';
 import { appendFileSync, cpSync, existsSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
+import { inflateSync } from 'node:zlib';
 import { createServer } from 'node:http';
 import { dirname, extname, join, normalize, relative } from 'node:path';
 import { after, before, test } from 'node:test';
@@ -45,6 +46,13 @@ try {
     driver = await import(engine === 'webkit' ? 'selenium-webdriver' : 'puppeteer-core');
 } catch {
     missing('no browser driver: run npm ci');
+}
+
+// A test that this engine cannot run is skipped, saying why, in a line that
+// CI's summary lists.
+function skippedHere(reason) {
+    console.log(`skipped: ${engine}: ${reason}`);
+    return reason;
 }
 
 // The single-line inputs of the dialogue test's table of inputs (a line
@@ -197,6 +205,7 @@ async function puppeteerBrowser() {
     const page = await browser.newPage();
     await page.setViewport({ width: 390, height: 700 });
     let inFront;
+    let preferred;
     return {
         // Puts another tab in front, so that the page is hidden, or the page
         // back in front.
@@ -219,6 +228,30 @@ async function puppeteerBrowser() {
             return shown;
         },
         reload: () => page.reload(),
+        // Makes every page opened from now on find the browser preferring
+        // `languages` (with null, what it prefers itself).
+        preferLanguages: async (languages) => {
+            if (preferred) {
+                await page.removeScriptToEvaluateOnNewDocument(preferred.identifier);
+            }
+            preferred = languages && await page.evaluateOnNewDocument((list) => {
+                Object.defineProperty(navigator, 'languages', { get: () => list });
+            }, languages);
+        },
+        // The page printed on paper of `format`: its number of pages.
+        // (Firefox keeps its page objects in compressed streams.)
+        printedPages: async (format) => {
+            const pdf = Buffer.from(await page.pdf({ format }));
+            const objects = [pdf.toString('latin1')];
+            for (let at = pdf.indexOf('stream\n'); at >= 0; at = pdf.indexOf('stream\n', at + 1)) {
+                try {
+                    objects.push(inflateSync(pdf.subarray(at + 7, pdf.indexOf('endstream', at))).toString('latin1'));
+                } catch {
+                    // (not a compressed stream)
+                }
+            }
+            return objects.join('\n').match(/\/Type\s*\/Page\b(?!s)/g)?.length;
+        },
         evaluate: (fn, ...args) => page.evaluate(fn, ...args),
         typeAndEnter: async (text) => {
             await page.type('#income', text);
@@ -395,18 +428,35 @@ test('shows for every line what the console shows, with its exit status', async 
 // Cents, from "$8,843.75", as the digits.
 const centsOf = (amount) => amount.replace(/[$,]/g, '').replace('.', '');
 
-// Figures worked from the 2008 schedule and the Tax Table's rule (the tax at
-// the row's middle, rounded to whole dollars), and what the program reads at
-// the edges: not a number, amounts under a cent, the largest double.
-test('explains each answer under the program\'s lines, with the figures the program gives', async () => {
-    const largest = '179,769,313,486,231,570,814,527,423,731,704,356,798,070,567,525,844,996,598,917,476,803,157,260,780,028,538,760,589,558,632,766,878,171,540,458,953,514,382,464,234,321,326,889,464,182,768,467,546,703,537,516,986,049,910,576,551,282,076,245,490,090,389,328,944,075,868,508,455,133,942,304,583,236,903,222,948,165,808,559,332,123,348,274,797,826,204,144,723,168,738,177,180,919,299,881,250,404,026,184,124,858,368';
-    const cases = [
+// Puts the page in `language` by its switch, where it is in the other one.
+async function useLanguage(language) {
+    await browser.evaluate((wanted) => {
+        if ((document.documentElement.lang === 'es' ? 'es' : 'en') !== wanted) {
+            document.getElementById('language').click();
+        }
+    }, language);
+}
+
+// Figures worked from the 2008 schedule, the Tax Table's rule (the tax at
+// the row's middle, rounded to whole dollars) and the worksheet's line, and
+// what the program reads at the edges: not a number, amounts under a cent,
+// the largest double; in each language, the same figures.
+const largest = '179,769,313,486,231,570,814,527,423,731,704,356,798,070,567,525,844,996,598,917,476,803,157,260,780,028,538,760,589,558,632,766,878,171,540,458,953,514,382,464,234,321,326,889,464,182,768,467,546,703,537,516,986,049,910,576,551,282,076,245,490,090,389,328,944,075,868,508,455,133,942,304,583,236,903,222,948,165,808,559,332,123,348,274,797,826,204,144,723,168,738,177,180,919,299,881,250,404,026,184,124,858,368';
+const explained = {
+    en: [
         ['50000', [/the income as \$50,000\.00\./, /is \$8,850: .* row from \$50,000 to \$50,050 /,
             /Marginal rate: 25%.*Average rate: 17\.69%/]],
         ['50,000', [/the income as \$50\.00: it stopped at “,”/, /is \$6: .* row from \$50 to \$75 /]],
         ['50000 60000', [/the income as \$50,000\.00: it stopped at a space,/]],
-        ['250000', [/From \$100,000 on, a 2008 return takes the schedule's own tax.*: \$68,250\.75\./,
-            /Marginal rate: 33%.*Average rate: 27\.30%/]],
+        // From $100,000, the worksheet's line: the income times the rate,
+        // to the cent, half a cent up, less the subtraction amount; and
+        // where the program's doubles round the other way, which the return
+        // takes.
+        ['150000', [/line 44, is \$35,978\.25: .*Worksheet, whose line is \$150,000\.00 × 28% \(0\.28\) = \$42,000\.00, minus \$6,021\.75, is \$35,978\.25\./]],
+        ['250000', [/line 44, is \$68,250\.75: .* \$250,000\.00 × 33% \(0\.33\) = \$82,500\.00, minus \$14,249\.25, is \$68,250\.75\./,
+            /Marginal rate: 33%.*Average rate: 27\.30%/, /^(?![\s\S]*The program printed)/]],
+        ['5196546.7', [/ = \$1,818,791\.35, minus \$21,403\.25, is \$1,797,388\.10\./,
+            /The program printed \$1,797,388\.09: .* The return takes the worksheet's \$1,797,388\.10\./]],
         ['12345.67', [/row from \$12,300 to \$12,350 /]],
         ['abc', [/^The program read no number/]],
         // As the module's C++ library reads them, which no JavaScript parser
@@ -426,28 +476,167 @@ test('explains each answer under the program\'s lines, with the figures the prog
         ['1e-310', [/the income as 1e−310 dollars \(\$0\.00 to the cent\)\./, /Average rate: 10\.00%/]],
         ['5e-324', [/the income as 5e−324 dollars \(\$0\.00 to the cent\)\./, /Average rate: 0\.00%/]],
         ['1.7976931348623157e308', [new RegExp(`the income as \\$${largest}\\.00\\.`), /Average rate: 35\.00%/]],
-    ];
-    for (const [line, expected] of cases) {
-        const { shown, explained } = await ask(line);
-        assert.equal(shown[0], consoleRun(line).shown, line);
-        for (const pattern of expected) {
-            assert.match(explained.text, pattern, line);
+    ],
+    es: [
+        ['50000', [/el ingreso como \$50,000\.00\./, /es \$8,850: .* fila de \$50,000 a \$50,050 /,
+            /Tasa marginal: 25%.*Tasa promedio: 17\.69%/]],
+        ['50,000', [/el ingreso como \$50\.00: se detuvo en “,”/, /es \$6: .* fila de \$50 a \$75 /]],
+        ['50000 60000', [/el ingreso como \$50,000\.00: se detuvo en un espacio,/]],
+        ['150000', [/línea 44, es \$35,978\.25: .*Cálculo del Impuesto, cuya línea es \$150,000\.00 × 28% \(0\.28\) = \$42,000\.00, menos \$6,021\.75, es \$35,978\.25\./]],
+        ['250000', [/línea 44, es \$68,250\.75: .* \$250,000\.00 × 33% \(0\.33\) = \$82,500\.00, menos \$14,249\.25, es \$68,250\.75\./,
+            /Tasa marginal: 33%.*Tasa promedio: 27\.30%/, /^(?![\s\S]*El programa escribió)/]],
+        ['5196546.7', [/ = \$1,818,791\.35, menos \$21,403\.25, es \$1,797,388\.10\./,
+            /El programa escribió \$1,797,388\.09: .* La declaración toma la cifra de la hoja de trabajo, \$1,797,388\.10\./]],
+        ['12345.67', [/fila de \$12,300 a \$12,350 /]],
+        ['abc', [/^El programa no leyó ningún número/]],
+        ['0x1p3', [/el ingreso como \$8\.00\./]],
+        ['.5e1', [/el ingreso como \$5\.00\./]],
+        ['5e4abc', [/^El programa no leyó ningún número/]],
+        ['0', [/es \$0: .* fila de \$0 a \$5 /, /No se debe impuesto/]],
+        ['-500', [/el ingreso como −\$500\.00\./, /menor que cero se anota como cero/, /No se debe impuesto/]],
+        ['nan', [/^El programa leyó el ingreso como algo que no es un número \(NaN\)\. No se calcula impuesto/]],
+        ['99999.999', [/el ingreso como \$99,999\.999 \(\$100,000\.00 al centavo\)\./, /fila de \$99,950 a \$100,000 /,
+            /Tasa marginal: 28%/]],
+        ['8025.004', [/el ingreso como \$8,025\.004 \(\$8,025\.00 al centavo\)\./, /Tasa marginal: 15%/,
+            /15% de los \$0\.00399\d* por encima de \$8,025 es \$0\.00/]],
+        ['1e-310', [/el ingreso como 1e−310 dólares \(\$0\.00 al centavo\)\./, /Tasa promedio: 10\.00%/]],
+        ['5e-324', [/el ingreso como 5e−324 dólares \(\$0\.00 al centavo\)\./, /Tasa promedio: 0\.00%/]],
+        ['1.7976931348623157e308', [new RegExp(`el ingreso como \\$${largest}\\.00\\.`), /Tasa promedio: 35\.00%/]],
+    ],
+};
+const parts50000 = {
+    en: ['10% of the first $8,025 is $802.50', '15% of the next $24,525 is $3,678.75',
+        '25% of the $17,450 above $32,550 is $4,362.50'],
+    es: ['10% de los primeros $8,025 es $802.50', '15% de los siguientes $24,525 es $3,678.75',
+        '25% de los $17,450 por encima de $32,550 es $4,362.50'],
+};
+// Every amount and rate of a text, in order.
+const figures = (text) => text.match(/−?\$[\d,.]+\d|[\d.]+%|\d[\d.]*e−\d+/g);
+
+for (const language of ['en', 'es']) {
+    test(`explains each answer under the program's lines, with the figures the program gives (${language})`, async () => {
+        await useLanguage(language);
+        for (const [line, expected] of explained[language]) {
+            const { shown, explained: got } = await ask(line);
+            assert.equal(shown[0], consoleRun(line).shown, line);
+            for (const pattern of expected) {
+                assert.match(got.text, pattern, line);
+            }
+            assert.doesNotMatch(got.text, /(?<!\()NaN|Infinity|undefined|null/, line);
+            if (language === 'es') {
+                assert.doesNotMatch(got.text, /\b(the|of|income|is)\b/, `${line}: English in the Spanish`);
+            }
+            assert.ok(got.fits, `${line}: the page is wider than its window`);
+            // The parts' taxes, to the cent, add up to the tax printed.
+            const printed = /\$(\d+\.\d\d)\n$/.exec(shown[0])[1];
+            if (got.parts.length > 0) {
+                const sum = got.parts.reduce((total, part) => total + BigInt(centsOf(/(\S+)$/.exec(part)[1])), 0n);
+                assert.equal(sum, BigInt(centsOf(printed)), `${line}: ${got.parts.join('; ')}`);
+                // And the picture shades a step of the schedule for each.
+                assert.equal(got.shadedSteps, got.parts.length, line);
+            }
         }
-        assert.doesNotMatch(explained.text, /(?<!\()NaN|Infinity|undefined|null/, line);
-        assert.ok(explained.fits, `${line}: the page is wider than its window`);
-        // The parts' taxes, to the cent, add up to the tax printed.
-        const printed = /\$(\d+\.\d\d)\n$/.exec(shown[0])[1];
-        if (explained.parts.length > 0) {
-            const sum = explained.parts.reduce((total, part) => total + BigInt(centsOf(/is (\S+)$/.exec(part)[1])), 0n);
-            assert.equal(sum, BigInt(centsOf(printed)), `${line}: ${explained.parts.join('; ')}`);
-            // And the picture shades a step of the schedule for each.
-            assert.equal(explained.shadedSteps, explained.parts.length, line);
+        assert.deepEqual((await ask('50000')).explained.parts, parts50000[language]);
+        for (const failing of ['1e400', `1${'0'.repeat(400)}`]) {
+            assert.equal((await ask(failing)).explained, null, 'an error is not explained');
         }
+        await useLanguage('en');
+    });
+}
+
+const pageLanguage = () => browser.evaluate(() => [document.documentElement.lang,
+    document.querySelector('link[rel=manifest]').getAttribute('href'), document.title.slice(0, 20)]);
+
+test('speaks Spanish where the browser prefers it', {
+    skip: engine === 'webkit' && skippedHere('selenium runs no script of the test\'s before a page\'s own, to prefer Spanish'),
+}, async () => {
+    await browser.evaluate(() => localStorage.removeItem('tax2008 language'));
+    await browser.preferLanguages(['es-US', 'es', 'en']);
+    await open(`${server.origin}/`);
+    assert.deepEqual(await pageLanguage(), ['es', 'manifest-es.webmanifest', 'tax2008: el impuesto']);
+    await browser.preferLanguages(null);
+    await useLanguage('en');
+});
+
+test('switches language by its switch, remembered, with the program\'s lines and every figure the same', async () => {
+    await open(`${server.origin}/`);
+    await useLanguage('es');
+    await open(`${server.origin}/`);
+    assert.deepEqual(await pageLanguage(), ['es', 'manifest-es.webmanifest', 'tax2008: el impuesto']);
+    const spanish = await ask('5196546.7');
+    await useLanguage('en');
+    await open(`${server.origin}/`);
+    assert.deepEqual(await pageLanguage(), ['en', 'manifest.webmanifest', 'tax2008: the 2008 US']);
+    const english = await ask('5196546.7');
+    assert.equal(spanish.shown[0], consoleRun('5196546.7').shown);
+    assert.deepEqual(figures(spanish.explained.text), figures(english.explained.text));
+});
+
+// Waits until the page has answered a question, ten seconds at most;
+// returns the field's line and what the console box shows.
+function firstAnswer() {
+    return new Promise((resolve) => {
+        const box = document.getElementById('console');
+        const until = performance.now() + 10000;
+        const check = () => (box.dataset.answered || performance.now() > until
+            ? resolve([document.getElementById('income').value, box.textContent]) : setTimeout(check, 10));
+        check();
+    });
+}
+
+test('keeps each line in the address, for a link, a bookmark and the back button', async () => {
+    await open(`${server.origin}/`);
+    await ask('50000');
+    await ask('8025 tax');
+    assert.equal(await browser.evaluate(() => location.hash), '#8025%20tax');
+    // Back, and forward, each to its answer.
+    for (const [move, line] of [['back', '50000'], ['forward', '8025 tax']]) {
+        await browser.evaluate(awaitAnswers, 1);
+        await browser.evaluate((direction) => history[direction](), move);
+        const { shown } = await browser.evaluate(() => window.answers);
+        assert.equal(shown[0], consoleRun(line).shown, move);
+        assert.equal(await browser.evaluate(() => document.getElementById('income').value), line, move);
     }
-    assert.deepEqual((await ask('50000')).explained.parts, ['10% of the first $8,025 is $802.50',
-        '15% of the next $24,525 is $3,678.75', '25% of the $17,450 above $32,550 is $4,362.50']);
-    for (const failing of ['1e400', `1${'0'.repeat(400)}`]) {
-        assert.equal((await ask(failing)).explained, null, 'an error is not explained');
+    // A link answers at once, whatever it holds, as typed and never as
+    // markup.
+    const markup = '<img src=x onerror="document.title=1">';
+    for (const line of ['12345.67', markup, '%zz']) {
+        const link = line === '%zz' ? line : encodeURIComponent(line);
+        await browser.open('about:blank');
+        await open(`${server.origin}/#${link}`);
+        assert.deepEqual(await browser.evaluate(firstAnswer), [line, consoleRun(line).shown], line);
+    }
+    assert.equal(await browser.evaluate(() => document.querySelectorAll('img').length), 0);
+    assert.notEqual(await browser.evaluate(() => document.title), '1');
+});
+
+// What the print rules show, applied on screen to measure it.
+test('prints the heading, the answer, its explanation and picture, black on white, without the field', async () => {
+    await open(`${server.origin}/`);
+    await ask('250000');
+    const printed = await browser.evaluate(() => {
+        const style = new CSSStyleSheet();
+        style.replaceSync([...document.styleSheets].flatMap((sheet) => [...sheet.cssRules])
+            .filter((rule) => rule.media?.mediaText === 'print')
+            .map((rule) => [...rule.cssRules].map((inner) => inner.cssText).join('\n')).join('\n'));
+        document.adoptedStyleSheets = [style];
+        const shown = (id) => `${id} ${document.getElementById(id).getClientRects().length > 0}`;
+        const seen = ['question', 'language', 'console', 'explanation', 'heading'].map(shown);
+        const colours = [getComputedStyle(document.body).color, getComputedStyle(document.documentElement).backgroundColor];
+        document.adoptedStyleSheets = [];
+        return [...seen, ...colours, document.querySelectorAll('#explanation svg rect.taxed').length > 0];
+    });
+    assert.deepEqual(printed, ['question false', 'language false', 'console true', 'explanation true', 'heading true',
+        'rgb(0, 0, 0)', 'rgb(255, 255, 255)', true]);
+});
+
+test('prints it on one Letter or A4 page', {
+    skip: engine === 'webkit' && skippedHere('WebKitWebDriver has no Print Page command'),
+}, async () => {
+    await open(`${server.origin}/`);
+    await ask('250000');
+    for (const format of ['letter', 'a4']) {
+        assert.equal(await browser.printedPages(format), 1, format);
     }
 });
 
@@ -516,7 +705,7 @@ test('answers an Enter pressed while the program loads, once it has loaded', asy
 });
 
 test('answers an Enter pressed before the page\'s script has run', {
-    skip: engine === 'webkit' && 'its driver cannot type into a page that is still loading',
+    skip: engine === 'webkit' && skippedHere('its driver cannot type into a page that is still loading'),
 }, async () => {
     const slow = await serve({ slowScript: 2000 });
     try {
@@ -553,7 +742,7 @@ test('says why for each question where the program cannot run', async () => {
 });
 
 test('says so where the device has gone offline', {
-    skip: engine !== 'chromium' && 'only the Chromium driver takes a page offline here',
+    skip: engine !== 'chromium' && skippedHere('only the Chromium driver takes a page offline here'),
 }, async () => {
     const slow = await serve({ slowProgram: 3000 });
     try {
@@ -589,6 +778,10 @@ test('loads and answers with the server gone, and takes a new version once serve
     await server.stop();
     await open(`${server.origin}/`);
     assert.equal((await ask('50000')).shown[0], consoleRun('50000').shown);
+    // A link to an answer, too.
+    await browser.open('about:blank');
+    await open(`${server.origin}/#8025`);
+    assert.deepEqual(await browser.evaluate(firstAnswer), ['8025', consoleRun('8025').shown]);
 
     server = await serve({ version: '9.9.9', port });
     let title = '';

@@ -8,7 +8,10 @@
 // before this script ran (early-questions.js keeps those), wait for it; each
 // question gets its own answer, or a line saying why it got none, in
 // the order asked.
-import { explainAnswer, redrawOnResize } from './explanation.js';
+import { explainAgain, explainAnswer, redrawOnResize } from './explanation.js';
+import { words } from './words.js';
+
+const say = () => words[document.documentElement.lang === 'es' ? 'es' : 'en'];
 
 // The folder of this script's version, which holds the worker and the
 // module: a page runs its own version's, whatever is served meanwhile.
@@ -26,7 +29,7 @@ function lineShown(line) {
     if (line.length <= longestLineShown) {
         return line;
     }
-    return `${line.slice(0, 40)}… (${line.length.toLocaleString('en')} characters, shortened here)`;
+    return say().shortened(line.slice(0, 40), line.length.toLocaleString('en'));
 }
 
 // Shows `text` and then `error`, in the error colour, in the console box.
@@ -40,12 +43,9 @@ function show(text, error = '') {
 // Why the program could not be had, in words for the visitor.
 function loadFailure(error) {
     if (error.missing) {
-        return `The program could not be loaded: the server has no ${error.missing}. Serve the whole folder of the page.`;
+        return say().notLoaded(say().serverLacks(error.missing));
     }
-    if (!navigator.onLine) {
-        return 'The program could not be loaded: this device is offline. Once the page has been loaded online, it works offline too.';
-    }
-    return `The program could not be loaded: ${error.message || error}.`;
+    return say().notLoaded(navigator.onLine ? error.message || error : say().offlineLoad());
 }
 
 // The page is painted first, with nothing but its own text and style; the
@@ -81,6 +81,16 @@ async function loadProgram() {
         throw Object.assign(new Error(response.statusText), { missing: `tax2008.wasm (${response.status})` });
     }
     return response.arrayBuffer();
+}
+
+// The line that the page's address holds after its #, as typed.
+function lineOfAddress() {
+    const fragment = location.hash.slice(1);
+    try {
+        return decodeURIComponent(fragment);
+    } catch {
+        return fragment; // not percent-encoded: as it stands
+    }
 }
 
 // The worker that runs the program, and the questions it has not answered
@@ -122,7 +132,7 @@ function startWorker() {
         }
         const line = pending.get(data.id);
         if (data.failure) {
-            answerWhyNot(data.id, `The program could not run for this question: ${data.failure}`);
+            answerWhyNot(data.id, say().notRun(data.failure));
         } else {
             answer(data.id, `${data.prompt}${lineShown(line)}\n${data.rest}`, data.errors, data.status, data.explanation);
         }
@@ -132,8 +142,7 @@ function startWorker() {
     worker.addEventListener('error', (event) => {
         event.preventDefault();
         workerStarted();
-        const cause = navigator.onLine ? 'a file of the page is missing on the server' : 'this device is offline';
-        workerFailure = `The program could not be started: ${cause}.`;
+        workerFailure = say().notStarted(navigator.onLine);
         for (const id of [...pending.keys()]) {
             answerWhyNot(id, workerFailure);
         }
@@ -159,14 +168,48 @@ function letNewVersionTakeOver(registration) {
     });
 }
 
+// The page in its language: Spanish where early-questions.js found it
+// chosen, or preferred by the browser; the switch changes it, and the
+// choice is remembered. The document's English is kept the first time it is
+// replaced.
+const english = {};
+function useLanguage(language) {
+    document.documentElement.lang = language;
+    for (const [id, spanish] of Object.entries(words.es.page)) {
+        const [node, property] = ({ title: [document, 'title'],
+            description: [document.querySelector('meta[name=description]'), 'content'] })[id]
+            ?? [document.getElementById(id), 'textContent'];
+        english[id] ??= node[property];
+        node[property] = language === 'es' ? spanish : english[id];
+    }
+    document.querySelector('link[rel=manifest]').href = language === 'es' ? 'manifest-es.webmanifest' : 'manifest.webmanifest';
+    const other = language === 'es' ? 'en' : 'es';
+    const switcher = document.getElementById('language');
+    switcher.textContent = words[other].otherLanguage;
+    switcher.lang = other;
+    explainAgain(explanationSection);
+}
+
 function start() {
+    if (document.documentElement.lang === 'es') {
+        useLanguage('es');
+    }
+    document.getElementById('language').addEventListener('click', () => {
+        const language = document.documentElement.lang === 'es' ? 'en' : 'es';
+        useLanguage(language);
+        try {
+            localStorage.setItem('tax2008 language', language);
+        } catch {
+            // (not remembered where the browser keeps nothing)
+        }
+    });
     // From here on this script answers the form (early-questions.js), but
     // from a file, where early-questions.js says why it cannot.
     form.dataset.ready = '';
     if (location.protocol === 'file:') {
         return;
     }
-    show('Loading the program…');
+    show(say().loading());
     const loaded = afterFirstPaint().then(() => {
         startWorker();
         return loadProgram();
@@ -195,13 +238,23 @@ function start() {
         })
         .catch(() => {});
 
-    // Each question, those asked before this script ran first.
-    const ask = (line) => {
+    // Each question, those asked before this script ran first. A line typed
+    // goes into the page's address, after its #, which the browser never
+    // sends: a link, a bookmark or the back button asks it again.
+    const ask = (line, fromAddress = false) => {
+        const address = `#${encodeURIComponent(line)}`;
+        if (!fromAddress && location.hash !== address) {
+            try {
+                history.pushState(null, '', address);
+            } catch {
+                // (a line too long for an address is answered all the same)
+            }
+        }
         workerStarted();
         const id = ++asked;
         pending.set(id, line);
         if (!ready) {
-            show(`Loading the program; ${JSON.stringify(lineShown(line))} will be answered once it has loaded.`);
+            show(say().loadingFor(JSON.stringify(lineShown(line))));
         }
         loaded.then(
             () => (workerFailure ? answerWhyNot(id, workerFailure) : worker.postMessage({ id, line })),
@@ -212,7 +265,20 @@ function start() {
         event.preventDefault();
         ask(income.value);
     });
-    JSON.parse(form.dataset.asked ?? '[]').forEach(ask);
+    const askAddress = () => {
+        income.value = lineOfAddress();
+        if (location.hash) {
+            ask(income.value, true);
+        } else {
+            show('');
+            explainAnswer(explanationSection, undefined);
+        }
+    };
+    if (location.hash) {
+        askAddress();
+    }
+    window.addEventListener('hashchange', askAddress);
+    JSON.parse(form.dataset.asked ?? '[]').forEach((line) => ask(line));
     redrawOnResize(explanationSection);
     income.focus();
 }

@@ -1,0 +1,75 @@
+// SPDX-FileCopyrightText: 2026 The tax2008 authors
+// SPDX-License-Identifier: MIT
+
+// The page's own words, in English and in Spanish, with the IRS's Spanish
+// terms (Formulario 1040, Tabla de impuestos, ingreso tributable). Amounts
+// come in already written, in the US form, and the program's own lines stay
+// as it prints them. In `page`, the Spanish of the document's own text, by
+// element; its English is the document's.
+
+export const words = {
+    en: {
+        noNumber: () => 'The program read no number at the front of what was typed, so it took the income as $0.00, and the tax as $0.00. Type the taxable income in digits, such as 50000 or 50000.00.',
+        stopped: (at) => `: it stopped at ${{ ' ': 'a space', '\t': 'a tab' }[at] ?? `“${at}”`}, and took nothing from there on`,
+        toTheCent: (exact, cents) => `${exact} (${cents} to the cent)`,
+        notANumber: (stopped) => `The program read the income as not a number (NaN)${stopped}. No tax is worked out on it: the program printed $0.00, as for an income of $0. Type the taxable income in digits, such as 50000.`,
+        read: (income, stopped) => `The program read the income as ${income}${stopped}.${stopped ? ' Type the income without commas or spaces, such as 50000.' : ''}`,
+        belowZero: () => 'On a 2008 Form 1040, a taxable income below zero is entered as zero, and the Tax Table\'s row from $0 to $5 gives a tax of $0.',
+        table: (tax, start, end) => `On a 2008 Form 1040, the tax for this taxable income is ${tax}: below $100,000 a return takes it from the Tax Table, whose row from ${start} to ${end} holds this income. The table gives the schedule's tax at the middle of the row, rounded to whole dollars.`,
+        worksheet: (tax, line) => `On a 2008 Form 1040, the tax for this taxable income, line 44, is ${tax}: from $100,000 on, a return takes it from the Tax Computation Worksheet, whose line is ${line.income} × ${line.percent}% (${line.rate}) = ${line.product}, minus ${line.subtraction}, is ${tax}.`,
+        differs: (printed, tax) => `The program printed ${printed}: it works out the schedule's tax in doubles, rounding each step to 53 bits, where the worksheet's line is worked on paper, to the cent. The return takes the worksheet's ${tax}.`,
+        noTax: () => 'No tax is owed on a taxable income of $0 or less.',
+        rates: (rate, average) => `Marginal rate: ${rate}%, the rate on the last dollar. Average rate: ${average}%, the tax over the income.`,
+        addsUp: (tax) => `How the ${tax} adds up:`,
+        part: (rate, part, lower, which) => `${rate}% ${{ only: `of ${part}`, first: `of the first ${part}`, next: `of the next ${part}`, last: `of the ${part} above ${lower}` }[which]}`,
+        is: (words, tax) => `${words} is ${tax}`,
+        income: (amount) => `income ${amount}`,
+        inDollars: (number) => `${number} dollars`,
+        shortened: (start, length) => `${start}… (${length} characters, shortened here)`,
+        loading: () => 'Loading the program…',
+        loadingFor: (line) => `Loading the program; ${line} will be answered once it has loaded.`,
+        notLoaded: (why) => `The program could not be loaded: ${why}.`,
+        serverLacks: (file) => `the server has no ${file}. Serve the whole folder of the page`,
+        offlineLoad: () => 'this device is offline. Once the page has been loaded online, it works offline too',
+        notStarted: (online) => `The program could not be started: ${online ? 'a file of the page is missing on the server' : 'this device is offline'}.`,
+        notRun: (why) => `The program could not run for this question: ${why}`,
+        otherLanguage: 'Español',
+    },
+    es: {
+        noNumber: () => 'El programa no leyó ningún número al principio de lo escrito, así que tomó el ingreso como $0.00, y el impuesto como $0.00. Escriba el ingreso tributable en cifras, como 50000 o 50000.00.',
+        stopped: (at) => `: se detuvo en ${{ ' ': 'un espacio', '\t': 'un tabulador' }[at] ?? `“${at}”`}, y no tomó nada de ahí en adelante`,
+        toTheCent: (exact, cents) => `${exact} (${cents} al centavo)`,
+        notANumber: (stopped) => `El programa leyó el ingreso como algo que no es un número (NaN)${stopped}. No se calcula impuesto sobre él: el programa escribió $0.00, como para un ingreso de $0. Escriba el ingreso tributable en cifras, como 50000.`,
+        read: (income, stopped) => `El programa leyó el ingreso como ${income}${stopped}.${stopped ? ' Escriba el ingreso sin comas ni espacios, como 50000.' : ''}`,
+        belowZero: () => 'En un Formulario 1040 de 2008, un ingreso tributable menor que cero se anota como cero, y la fila de la Tabla de impuestos de $0 a $5 da un impuesto de $0.',
+        table: (tax, start, end) => `En un Formulario 1040 de 2008, el impuesto sobre este ingreso tributable es ${tax}: por debajo de $100,000 la declaración lo toma de la Tabla de impuestos, cuya fila de ${start} a ${end} contiene este ingreso. La tabla da el impuesto de la tabla de tasas a la mitad de la fila, redondeado a dólares enteros.`,
+        worksheet: (tax, line) => `En un Formulario 1040 de 2008, el impuesto sobre este ingreso tributable, línea 44, es ${tax}: desde $100,000 la declaración lo toma de la Hoja de Trabajo para el Cálculo del Impuesto, cuya línea es ${line.income} × ${line.percent}% (${line.rate}) = ${line.product}, menos ${line.subtraction}, es ${tax}.`,
+        differs: (printed, tax) => `El programa escribió ${printed}: calcula el impuesto de la tabla de tasas en números de coma flotante, redondeando cada paso a 53 bits, mientras que la línea de la hoja de trabajo se calcula a mano, al centavo. La declaración toma la cifra de la hoja de trabajo, ${tax}.`,
+        noTax: () => 'No se debe impuesto sobre un ingreso tributable de $0 o menos.',
+        rates: (rate, average) => `Tasa marginal: ${rate}%, la tasa sobre el último dólar. Tasa promedio: ${average}%, el impuesto dividido entre el ingreso.`,
+        addsUp: (tax) => `Cómo se suman los ${tax}:`,
+        part: (rate, part, lower, which) => `${rate}% ${{ only: `de ${part}`, first: `de los primeros ${part}`, next: `de los siguientes ${part}`, last: `de los ${part} por encima de ${lower}` }[which]}`,
+        is: (words, tax) => `${words} es ${tax}`,
+        income: (amount) => `ingreso ${amount}`,
+        inDollars: (number) => `${number} dólares`,
+        shortened: (start, length) => `${start}… (${length} caracteres, acortada aquí)`,
+        loading: () => 'Cargando el programa…',
+        loadingFor: (line) => `Cargando el programa; se responderá ${line} en cuanto se haya cargado.`,
+        notLoaded: (why) => `No se pudo cargar el programa: ${why}.`,
+        serverLacks: (file) => `el servidor no tiene ${file}. Sirva la carpeta entera de la página`,
+        offlineLoad: () => 'este dispositivo no tiene conexión. Una vez cargada la página con conexión, funciona también sin ella',
+        notStarted: (online) => `No se pudo iniciar el programa: ${online ? 'falta en el servidor un archivo de la página' : 'este dispositivo no tiene conexión'}.`,
+        notRun: (why) => `El programa no pudo ejecutarse para esta pregunta: ${why}`,
+        otherLanguage: 'English',
+        page: {
+            title: 'tax2008: el impuesto federal de EE. UU. sobre el ingreso de 2008 de un contribuyente soltero',
+            description: 'Calcula el impuesto federal de los Estados Unidos sobre el ingreso de 2008 de un contribuyente soltero a partir del ingreso tributable, al centavo, con el propio programa tax2008, en la página y sin conexión.',
+            heading: 'El impuesto federal de EE. UU. sobre el ingreso de 2008 de un contribuyente soltero',
+            intro: 'Escriba el ingreso tributable en dólares y pulse Intro. El impuesto lo calcula el propio programa tax2008, ejecutado en esta página, con la tabla de tasas de 2008 para Soltero. La dirección de la página guarda entonces lo que escribió, tras su #, que su navegador no envía a ningún servidor: un enlace o un marcador a ella trae de vuelta la respuesta.',
+            label: 'Ingreso tributable de 2008, en dólares',
+            compute: 'Calcular',
+            'console-heading': 'Lo que dice el programa, en inglés, tal como lo escribe',
+            'explanation-heading': 'Lo que significa',
+        },
+    },
+};
