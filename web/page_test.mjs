@@ -942,7 +942,7 @@ test('runs one version\'s files in each load, hidden or in front, while new vers
         }
         console.log(`${engine}: each reload ran one version: ${loaded.join('; ')}`);
         if (browser.hide === undefined) {
-            console.log(`${engine}: hidden reloads skipped: its driver cannot hide a tab here`);
+            skippedHere('the hidden reloads, as its driver cannot hide a tab here');
         }
     } finally {
         await versioned.stop();
