@@ -187,6 +187,19 @@ std::string times(std::string numeral, int factor)
     return numeral;
 }
 
+// `numeral` times `base` to the power `count`, eight factors at a time.
+std::string timesPower(std::string numeral, int base, int count)
+{
+    for (; count > 0; count -= 8) {
+        int factor = 1;
+        for (int power = 0; power < std::min(count, 8); ++power) {
+            factor *= base;
+        }
+        numeral = times(numeral, factor);
+    }
+    return numeral;
+}
+
 // Every decimal digit of `amount`, a finite double of at least 1: its
 // 53-bit whole-number significand times its power of two. (Printing it to
 // enough places would do the same, but not every C library prints more than
@@ -195,16 +208,14 @@ std::string everyDigit(double amount)
 {
     int exponent = 0;
     const double significand = std::ldexp(std::frexp(amount, &exponent), 53);
+    exponent -= 53;
     std::string numeral = printedText(significand, std::ios::fixed, 0);
-    for (exponent -= 53; exponent > 0; --exponent) {
-        numeral = times(numeral, 2);
+    if (exponent >= 0) {
+        return timesPower(numeral, 2, exponent) + '.';
     }
     // A negative power of two is as many places of the powers of five.
-    const auto places = static_cast<std::size_t>(-std::min(exponent, 0));
-    for (; exponent < 0; ++exponent) {
-        numeral = times(numeral, 5);
-    }
-    return numeral.insert(numeral.size() - places, 1, '.');
+    numeral = timesPower(numeral, 5, -exponent);
+    return numeral.insert(numeral.size() - static_cast<std::size_t>(-exponent), 1, '.');
 }
 
 // A whole per cent of an exact amount, to the cent, half a cent up: the
