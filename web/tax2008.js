@@ -106,7 +106,23 @@ const workerLoaded = new Promise((resolve) => {
     workerStarted = resolve;
 });
 
+// The questions typed, whose lines go into the page's address once answered
+// (after the answer is shown: a new history entry takes a while).
+const linked = new Set();
+
 function answer(id, text, error, status, explained) {
+    const address = `#${encodeURIComponent(pending.get(id))}`;
+    if (linked.delete(id)) {
+        setTimeout(() => {
+            try {
+                if (location.hash !== address) {
+                    history.pushState(null, '', address);
+                }
+            } catch {
+                // (a line too long for an address is answered all the same)
+            }
+        });
+    }
     pending.delete(id);
     show(text, error);
     explainAnswer(explanationSection, explained);
@@ -239,20 +255,16 @@ function start() {
         .catch(() => {});
 
     // Each question, those asked before this script ran first. A line typed
-    // goes into the page's address, after its #, which the browser never
-    // sends: a link, a bookmark or the back button asks it again.
+    // goes into the page's address once answered, after its #, which the
+    // browser never sends: a link, a bookmark or the back button asks it
+    // again.
     const ask = (line, fromAddress = false) => {
-        const address = `#${encodeURIComponent(line)}`;
-        if (!fromAddress && location.hash !== address) {
-            try {
-                history.pushState(null, '', address);
-            } catch {
-                // (a line too long for an address is answered all the same)
-            }
-        }
         workerStarted();
         const id = ++asked;
         pending.set(id, line);
+        if (!fromAddress) {
+            linked.add(id);
+        }
         if (!ready) {
             show(say().loadingFor(JSON.stringify(lineShown(line))));
         }
