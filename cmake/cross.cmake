@@ -1,20 +1,16 @@
 # SPDX-FileCopyrightText: 2026 The tax2008 authors
 # SPDX-License-Identifier: MIT
 
-# Cross build for the target in TAX2008_TARGET, a row of cmake/targets.txt:
-# with MinGW-w64 for Windows, Clang for WebAssembly (WASI), or Debian's
-# g++-<triplet> for Linux; its programs and tests run under Wine, Node or
-# qemu-user, as its row says.
+# Cross build for the target TAX2008_TARGET, a row of cmake/targets.txt, its
+# programs run under the row's runner.
 if(NOT TAX2008_TARGET)
     message(FATAL_ERROR "TAX2008_TARGET must name a target of cmake/targets.txt, such as arm64")
 endif()
-# CMake's checks of the compiler build test projects that read this file too.
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES TAX2008_TARGET)
 execute_process(COMMAND ${CMAKE_CURRENT_LIST_DIR}/../scripts/targets --target ${TAX2008_TARGET} triplet runner
     OUTPUT_VARIABLE row OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
 string(REPLACE " " ";" row ${row})
-list(GET row 0 triplet)
-list(GET row 1 runner)
+list(POP_FRONT row triplet runner)
 
 string(REGEX MATCH "^[^-]+" CMAKE_SYSTEM_PROCESSOR ${triplet})
 set(CMAKE_STRIP ${triplet}-strip)
@@ -27,31 +23,27 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 if(triplet MATCHES "-mingw32$")
     set(CMAKE_SYSTEM_NAME Windows)
-    # The -posix compilers: GCC's win32 thread model has no std::mutex, which
-    # GoogleTest needs.
+    # (GoogleTest needs the -posix compilers' std::mutex.)
     set(CMAKE_C_COMPILER ${triplet}-gcc-posix)
     set(CMAKE_CXX_COMPILER ${triplet}-g++-posix)
     set(CMAKE_RC_COMPILER ${triplet}-windres)
 
-    # 64-bit Wine by its own loader: Debian's `wine` starts the 32-bit one
-    # whenever it is installed, and not every host can start that.
+    # 64-bit Wine by its own loader, which not every host's `wine` starts.
     find_program(WINE_PROGRAM ${runner} PATHS /usr/lib/wine)
     if(runner STREQUAL "wine64")
         set(wine_loader WINELOADER=${WINE_PROGRAM})
     endif()
     set(TAX2008_EMULATOR_NEEDED "${runner} (apt-get install ${runner})")
     if(WINE_PROGRAM)
-        # The wineserver of the same installation as this wine, and a Wine
-        # prefix of the build's own rather than the user's ~/.wine.
+        # Its own wineserver and a prefix of the build's own, without notes
+        # on standard error, which the tests read.
         get_filename_component(wine_directory ${WINE_PROGRAM} DIRECTORY)
         find_program(WINESERVER_PROGRAM wineserver HINTS ${wine_directory} NO_DEFAULT_PATH)
         set(WINE_ENVIRONMENT WINEPREFIX=${CMAKE_BINARY_DIR}/wine WINESERVER=${WINESERVER_PROGRAM} ${wine_loader}
-            # Without its debugging notes on standard error, which the tests read.
             WINEDEBUG=-all)
         set(CMAKE_CROSSCOMPILING_EMULATOR env ${WINE_ENVIRONMENT} ${WINE_PROGRAM})
     endif()
 elseif(triplet STREQUAL "wasm32-wasi")
-    # A WASI program: one WebAssembly module, run by any WASI runtime.
     set(CMAKE_SYSTEM_NAME WASI)
     list(APPEND CMAKE_MODULE_PATH ${CMAKE_CURRENT_LIST_DIR}) # Platform/WASI.cmake
     set(CMAKE_C_COMPILER clang)
@@ -59,8 +51,7 @@ elseif(triplet STREQUAL "wasm32-wasi")
     set(CMAKE_C_COMPILER_TARGET ${triplet})
     set(CMAKE_CXX_COMPILER_TARGET ${triplet})
     set(CMAKE_STRIP llvm-strip)
-    # Debian's libc++ for wasm32 is built without exceptions, and so is
-    # everything linked with it.
+    # (Debian's libc++ for wasm32 is built without exceptions.)
     set(CMAKE_CXX_FLAGS_INIT -fno-exceptions)
     set(TAX2008_EMULATOR_NEEDED "Node (apt-get install nodejs)")
     find_program(NODE_PROGRAM ${runner})
@@ -72,8 +63,6 @@ else()
     set(CMAKE_C_COMPILER ${triplet}-gcc)
     set(CMAKE_CXX_COMPILER ${triplet}-g++)
 
-    # qemu-user finds the C library and the loader of the target under
-    # /usr/<triplet>.
     set(TAX2008_EMULATOR_NEEDED "${runner} (apt-get install qemu-user)")
     find_program(QEMU_PROGRAM ${runner})
     if(QEMU_PROGRAM)

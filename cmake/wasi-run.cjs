@@ -2,17 +2,11 @@
 // SPDX-License-Identifier: MIT
 
 // Runs a WASI program under Node, with this process's standard streams,
-// arguments and exit status: `node wasi-run.cjs tax2008.wasm`. It is the
-// build's emulator for the WebAssembly tests, and ships with the module.
-//
-// It leaves process.stdin alone (and so uses CommonJS and the global
-// `process`, not an import of node:process): touching it makes a piped
-// standard input non-blocking, and a slow pipe would then fail the program's
-// read with "Resource temporarily unavailable".
+// arguments and exit status: `node wasi-run.cjs tax2008.wasm`. It leaves
+// process.stdin alone: touching it makes a piped standard input non-blocking.
 'use strict';
 
-// Node calls its WASI experimental, on standard error, which is the
-// program's: that one warning is dropped, and any other still shown.
+// Node's warning that its WASI is experimental would be the program's.
 const emitWarning = process.emitWarning;
 process.emitWarning = function (warning, ...rest) {
     const type = typeof rest[0] === 'string' ? rest[0] : rest[0]?.type;
@@ -30,20 +24,15 @@ if (file === undefined) {
     process.exit(2);
 }
 const wasi = new WASI({ version: 'preview1', args: [file, ...args], env: {}, returnOnExit: true });
-// Each WASI call goes through a plain JavaScript function: called directly
-// from the module, Node 20's fast path into its WASI aborts the process once
-// the module's memory has grown far enough (a number of about 8.4 million
-// digits), where the slow path does not.
+// Each call through a JavaScript function: Node 20's fast path into its WASI
+// aborts once the module's memory has grown far enough.
 const calls = Object.fromEntries(Object.entries(wasi.wasiImport)
     .map(([name, call]) => [name, (...values) => call.apply(wasi.wasiImport, values)]));
 
-// The standard streams fail as they would for a native program, where Node's
-// WASI would not. WASI's numbers for the errors:
+// The standard streams fail as a native program's would (WASI's errors):
 const badDescriptor = 8, isADirectory = 31, brokenPipe = 64;
-// Node opens /dev/null for reading and writing in place of a standard stream
-// that was closed when it started; a shell opens it for one or the other (but
-// for `<>/dev/null`, which is taken for a closed stream too). Only Linux
-// shows how a descriptor was opened.
+// Node opens /dev/null read-write for a stream closed at its start (a shell
+// opens it one way); only Linux shows how.
 function closedAtStart(stream) {
     try {
         const flags = readFileSync(`/proc/self/fdinfo/${stream}`, 'utf8').match(/^flags:\s*([0-7]+)/m)[1];
@@ -52,7 +41,6 @@ function closedAtStart(stream) {
         return false;
     }
 }
-// Node's WASI refuses to read a directory as a bad descriptor.
 function isDirectory(stream) {
     try {
         return fstatSync(stream).isDirectory();
@@ -67,8 +55,8 @@ calls.fd_read = (stream, ...rest) => (stream === 0 && readRefusal) || read(strea
 calls.fd_write = (stream, ...rest) => {
     const errno = writeRefusals[stream] || write(stream, ...rest);
     if (errno === brokenPipe && process.platform !== 'win32') {
-        // Ended by SIGPIPE, as a native program is: Node ignores the signal,
-        // and takes it back to its default action once no listener is left.
+        // Ended by SIGPIPE, as a native program is (Node ignores it while
+        // it has a listener).
         const ignore = () => {};
         process.on('SIGPIPE', ignore).removeListener('SIGPIPE', ignore);
         process.kill(process.pid, 'SIGPIPE');

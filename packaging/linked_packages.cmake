@@ -1,14 +1,11 @@
 # SPDX-FileCopyrightText: 2026 The tax2008 authors
 # SPDX-License-Identifier: MIT
 
-# Which Debian packages the compiler links a library from, asked of the
-# build machine's dpkg, so that notices and bills of materials name what a
-# program was really built from.
+# Which Debian packages the compiler links a library from, asked of dpkg, so
+# that notices and bills name what a program was really built from.
 
-# Sets `var` to the list "<package>;<version>;<source package>;<source
-# version>;<architecture>" of the Debian package that holds the file the
-# compiler links for `library` (libc.a, libstdc++.a, ...), or to "" where dpkg
-# does not know it.
+# `var`: "<package>;<version>;<source>;<source version>;<architecture>" of the
+# package holding the file linked for `library` (libc.a, ...), or "".
 function(tax2008_linked_package library var)
     set(${var} "" PARENT_SCOPE)
     set(target_options "")
@@ -24,7 +21,6 @@ function(tax2008_linked_package library var)
         return()
     endif()
     file(REAL_PATH ${path} path)
-    # "libc6-dev:amd64: /usr/lib/x86_64-linux-gnu/libc.a"
     execute_process(COMMAND dpkg-query -S ${path} OUTPUT_VARIABLE owner RESULT_VARIABLE status ERROR_QUIET)
     if(NOT status EQUAL 0 OR NOT owner MATCHES "^([^, ]+): /")
         return()
@@ -38,20 +34,17 @@ function(tax2008_linked_package library var)
     endif()
 endfunction()
 
-# Sets `var` to the SPDX licence expression of what the programs take from
-# the Debian source package `source`, as licences.txt gives it, once the
-# copyright file of its binary package `package` says each of the phrases
-# the table gives for it. A source package not in the table, or a copyright
-# file that no longer says them, stops the build.
+# `var`: the licence of what the programs take from the source package
+# `source`, as licences.txt gives it, once the copyright file of `package`
+# says each of its phrases; else the build stops.
 function(tax2008_source_licence source package var)
-    file(STRINGS ${TAX2008_LICENCES_TABLE} row REGEX "^${source}\t")
+    file(STRINGS ${TAX2008_LICENCES_TABLE} row REGEX "^([^\t]*,)?${source}(,[^\t]*)?\t")
     if(NOT row)
         message(FATAL_ERROR "${source}, which ${package} is built from, is not in ${TAX2008_LICENCES_TABLE}: "
             "read its licence from /usr/share/doc/${package}/copyright and add it")
     endif()
     string(REPLACE "\t" ";" row "${row}")
-    list(GET row 1 licence)
-    list(GET row 2 phrases)
+    list(POP_FRONT row _ licence phrases)
     file(READ /usr/share/doc/${package}/copyright copyright)
     string(REPLACE "|" ";" phrases "${phrases}")
     foreach(phrase IN LISTS phrases)
@@ -65,15 +58,11 @@ function(tax2008_source_licence source package var)
 endfunction()
 set(TAX2008_LICENCES_TABLE ${CMAKE_CURRENT_LIST_DIR}/licences.txt)
 
-# For the libraries named after `var`, sets
-# - `var` to a notice's list of the packages they were linked from, one
-#   "- <package> <version>, from the source package <source> <version>" a line;
-# - `sources_var` to the `apt-get source` arguments that fetch their sources;
-# - `${var}_COPYRIGHTS` to Debian's copyright file of each source package, as
-#   "<source>=<path>";
-# - `${var}_COMPONENTS` to one "<package>|<version>|<source>|<source
-#   version>|<architecture>|<licence>" for each package, for the bills of
-#   materials.
+# For the libraries named after `var`, sets `var` to a notice's lines, one a
+# package; `sources_var` to the `apt-get source` arguments for their sources;
+# `${var}_COPYRIGHTS` to "<source>=<copyright file>" a source package; and
+# `${var}_COMPONENTS` to "<package>|<version>|<source>|<source
+# version>|<architecture>|<licence>" a package, for the bills.
 function(tax2008_linked_packages_notice var sources_var)
     set(lines "")
     set(names "")
@@ -86,11 +75,7 @@ function(tax2008_linked_packages_notice var sources_var)
             message(WARNING "dpkg does not know where ${library} comes from: the notices do not name its package")
             continue()
         endif()
-        list(GET package 0 name)
-        list(GET package 1 version)
-        list(GET package 2 source)
-        list(GET package 3 source_version)
-        list(GET package 4 architecture)
+        list(POP_FRONT package name version source source_version architecture)
         if(name IN_LIST names)
             continue()
         endif()

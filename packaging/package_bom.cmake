@@ -2,14 +2,10 @@
 # SPDX-License-Identifier: MIT
 
 # Run by CPack after it has built a package: writes its bill of materials,
-# <package>.cdx.json in CycloneDX 1.5, beside it. It names the program (its
-# version, licence and the SHA-256 of the file in the package), every file the
-# package ships, each with its SHA-256, and each
-# third-party component: the Debian packages the program was linked from,
-# with their versions as the build machine's dpkg tells them, or, for the
-# .deb, the packages it depends on at run time, which it does not contain;
-# and the web page's npm package. Every value is fixed by the sources and the
-# build machine, so the bill is the same bytes wherever it is built.
+# <package>.cdx.json in CycloneDX 1.5, beside it: the program and every file
+# shipped, with their SHA-256; the Debian packages linked in (or, for the
+# .deb, those it depends on); and the web page's npm package. The same bytes
+# wherever it is built.
 
 # `var` as a JSON string.
 function(json_string var value)
@@ -18,9 +14,7 @@ function(json_string var value)
     set(${var} "\"${value}\"" PARENT_SCOPE)
 endfunction()
 
-# Appends to the JSON array `components` a library, `name` at `version`,
-# under `licence`, supplied by `supplier` (a JSON object), known by `purl`,
-# with `description` and the JSON array `properties`.
+# Appends a library to `components` (and its purl to `dependencies`).
 function(add_component name version licence supplier purl description properties)
     json_string(name "${name}")
     json_string(version "${version}")
@@ -61,13 +55,10 @@ foreach(package IN LISTS CPACK_PACKAGE_FILES)
     file(SHA256 ${programs} program_sha256)
     file(RELATIVE_PATH program_path ${CPACK_TEMPORARY_DIRECTORY} ${programs})
 
-    # Every file the package ships, by its path in the package, with its
-    # SHA-256: the parts of the application.
     file(GLOB_RECURSE shipped LIST_DIRECTORIES false RELATIVE ${CPACK_TEMPORARY_DIRECTORY}
         ${CPACK_TEMPORARY_DIRECTORY}/*)
     if(package MATCHES "\\.deb$")
-        # Beside the installed tree, CPack keeps the .deb's own members
-        # (control, md5sums, the tarballs) at its top.
+        # (CPack keeps the .deb's own members at the top.)
         list(FILTER shipped INCLUDE REGEX "/")
     endif()
     list(SORT shipped)
@@ -85,12 +76,7 @@ foreach(package IN LISTS CPACK_PACKAGE_FILES)
     set(dependencies "[]")
     foreach(component IN LISTS CPACK_TAX2008_COMPONENTS)
         string(REPLACE "|" ";" fields "${component}")
-        list(GET fields 0 name)
-        list(GET fields 1 version)
-        list(GET fields 2 source)
-        list(GET fields 3 source_version)
-        list(GET fields 4 architecture)
-        list(GET fields 5 licence)
+        list(POP_FRONT fields name version source source_version architecture licence)
         debian_purl(purl ${name} ${version} ${architecture})
         add_component(${name} ${version} "${licence}" "${debian}" ${purl}
             "Linked into the program from this package, built from the Debian source package ${source}"
@@ -108,8 +94,7 @@ foreach(package IN LISTS CPACK_PACKAGE_FILES)
             execute_process(
                 COMMAND dpkg-query -W "-f=\${Version};\${source:Package};\${source:Version}" ${name}:${architecture}
                 OUTPUT_VARIABLE installed COMMAND_ERROR_IS_FATAL ANY)
-            list(GET installed 0 version)
-            list(GET installed 1 source)
+            list(POP_FRONT installed version source)
             tax2008_source_licence(${source} ${name} licence)
             debian_purl(purl ${name} ${version} ${architecture})
             add_component(${name} ${version} "${licence}" "${debian}" ${purl}
@@ -119,9 +104,7 @@ foreach(package IN LISTS CPACK_PACKAGE_FILES)
     endif()
     foreach(component IN LISTS CPACK_TAX2008_NPM_COMPONENTS)
         string(REPLACE "|" ";" fields "${component}")
-        list(GET fields 0 name)
-        list(GET fields 1 version)
-        list(GET fields 2 licence)
+        list(POP_FRONT fields name version licence)
         string(REPLACE "@" "%40" purl_name "${name}")
         add_component(${name} ${version} "${licence}" "{\"name\": \"npm\", \"url\": [\"https://www.npmjs.com\"]}"
             "pkg:npm/${purl_name}@${version}" "Shipped with the web page, which runs the program with it" "[]")

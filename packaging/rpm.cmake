@@ -1,9 +1,7 @@
 # SPDX-FileCopyrightText: 2026 The tax2008 authors
 # SPDX-License-Identifier: MIT
 
-# The RPM of the static program, for any RPM distribution whatever its C
-# library: built by CPack's RPM generator beside the tarball, from the same
-# files, installed under /usr.
+# The RPM of the static program, for any RPM distribution.
 
 set(CPACK_RPM_FILE_NAME RPM-DEFAULT) # tax2008-<version>-1.<arch>.rpm
 set(CPACK_RPM_PACKAGE_ARCHITECTURE ${CMAKE_SYSTEM_PROCESSOR})
@@ -14,10 +12,8 @@ set(CPACK_RPM_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}
 The program is linked statically, with the GNU C Library and GCC's C++
 runtime in it, so it needs nothing of the system it is installed on.")
 set(CPACK_PACKAGE_RELOCATABLE OFF)
-# A static program needs no library of the system, not even the dynamic
-# loader's hash style that rpm would otherwise ask for.
+# (A static program needs nothing, not even the loader's hash style.)
 set(CPACK_RPM_PACKAGE_AUTOREQ OFF)
-# The directories of the system, which other packages own.
 set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION /usr/share/man /usr/share/man/man1)
 set(docdir /usr/${CMAKE_INSTALL_DOCDIR})
 set(CPACK_RPM_USER_FILELIST "%doc ${docdir}/README.md" "%license ${docdir}/LICENSE"
@@ -26,8 +22,7 @@ if(TAX2008_LGPL_2_1)
     list(APPEND CPACK_RPM_USER_FILELIST "%license ${docdir}/LGPL-2.1")
 endif()
 
-# The changelog, from packaging/changelog: each entry's trailer becomes its
-# head, "* Tue Dec 08 2026 <name> - <version>-1", and its items "- ...".
+# The changelog's entries, headed "* Tue Dec 08 2026 <name> - <version>-1".
 file(STRINGS changelog lines)
 set(entries "")
 set(items "")
@@ -48,11 +43,9 @@ string(STRIP "${entries}" entries)
 file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/rpm-changelog "${entries}\n")
 set(CPACK_RPM_CHANGELOG_FILE ${CMAKE_CURRENT_BINARY_DIR}/rpm-changelog)
 
-# rpmbuild changes nothing CPack installed (the program is stripped and the
-# manual compressed already, and a host's strip could not read a foreign
-# program), links no build ID under /usr/lib, and stamps the package with
-# SOURCE_DATE_EPOCH (package_config.cmake) and a fixed host, so that it is the
-# same bytes wherever it is built.
+# rpmbuild changes nothing CPack installed (a host's strip cannot read a
+# foreign program), links no build ID, and stamps SOURCE_DATE_EPOCH and a
+# fixed host: the same bytes wherever built.
 set(CPACK_RPM_SPEC_MORE_DEFINE "%define packager ${CPACK_PACKAGE_CONTACT}
 %define __spec_install_post %{nil}
 %define _build_id_links none

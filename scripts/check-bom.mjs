@@ -5,12 +5,9 @@
 //
 //   node check-bom.mjs BILL.cdx.json [PROGRAM [PACKAGE_DIRECTORY]]
 //
-// it is valid CycloneDX 1.5 by the CycloneDX project's own schema and
-// validator; every Debian package it names is at the version this machine's
-// dpkg has, and each has a licence; its program's SHA-256
-// is that of PROGRAM, where given; and the files it lists, with their
-// SHA-256, are those under PACKAGE_DIRECTORY (the package unpacked), where
-// given. Prints what it found wrong, and exits 1 if anything was.
+// valid CycloneDX 1.5; every Debian package at this machine's version, every
+// component with a licence; the SHA-256 of PROGRAM, and the files under
+// PACKAGE_DIRECTORY with theirs. Exits 1, saying what is wrong, if anything is.
 import { createHash } from 'node:crypto';
 import { execFileSync } from 'node:child_process';
 import { readdirSync, readFileSync } from 'node:fs';

@@ -1,15 +1,14 @@
 # SPDX-FileCopyrightText: 2026 The tax2008 authors
 # SPDX-License-Identifier: MIT
 
-# The bookkeeping that check-build, check-release and check-package share,
-# sourced by each: a work folder, removed at the end, and a line per check.
+# The bookkeeping of check-build, check-release and check-package: a work
+# folder, removed at the end, and a line per check.
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 results=()
 failed=0
-# Runs the check `what` of `subject` as the command that follows, in a
-# subshell of its own. A check that exits 77 was skipped, for the reason it
-# printed last after "skipped: ".
+# check SUBJECT WHAT COMMAND...: in a subshell; an exit of 77 is a skip, for
+# the reason printed last after "skipped: ".
 check() {
     local subject=$1 what=$2 status result
     shift 2
@@ -32,7 +31,6 @@ skip() {
     echo "skipped: $*"
     exit 77
 }
-# The result of every check, and the exit status: 1 if any failed.
 summary() {
     printf '  %s\n' "${results[@]}"
     exit $failed
