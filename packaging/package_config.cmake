@@ -2,16 +2,12 @@
 # SPDX-License-Identifier: MIT
 
 # Read by CPack for each package, before it installs anything.
-
-# A Debian package needs Debian's files, which only a build for it installs.
 if(CPACK_GENERATOR STREQUAL "DEB" AND NOT CPACK_TAX2008_DEBIAN_PACKAGE)
     message(FATAL_ERROR "A Debian package needs its copyright and changelog: configure with "
         "-DTAX2008_DEBIAN_PACKAGE=ON (the preset `package` does)")
 endif()
 
-# Every time stamp in the package (archive members, the strip of a Windows
-# program) is SOURCE_DATE_EPOCH where it is set, else the time of the
-# changelog's newest entry.
+# Every time in a package is SOURCE_DATE_EPOCH, else the changelog's newest.
 if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
     execute_process(COMMAND dpkg-parsechangelog -l ${CPACK_TAX2008_CHANGELOG} -STimestamp
         OUTPUT_VARIABLE epoch OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE failed)

@@ -1,11 +1,9 @@
 // SPDX-FileCopyrightText: 2026 The tax2008 authors
 // SPDX-License-Identifier: MIT
 
-// The npm package's functions for JavaScript callers: the 2008 schedule, the
-// Tax Table and the brackets, called in the package's tax2008.wasm, the very
-// code that its tax2008 command runs (index.d.ts says what each does).
-// Exported by name, in a form that Node reads without running it, so that
-// `import { computeTax } from 'tax2008'` finds them too.
+// The npm package's functions, in the module its command runs (index.d.ts
+// says what each does); named in a form that Node reads without running it,
+// so that `import { computeTax } from 'tax2008'` finds them.
 'use strict';
 const { readFileSync } = require('node:fs');
 const { join } = require('node:path');

@@ -2,9 +2,7 @@
 // SPDX-FileCopyrightText: 2026 The tax2008 authors
 // SPDX-License-Identifier: MIT
 
-// The command `tax2008` of the npm package: the WebAssembly program beside
-// it, run by the package's WASI runner with this process's standard
-// streams, arguments and exit status.
+// The npm package's command: the module beside it, run by its WASI runner.
 'use strict';
 const { join } = require('node:path');
 
