@@ -382,11 +382,11 @@ function awaitAnswers(count) {
 
 // Types each line and presses Enter after it, without waiting in between;
 // returns what the page showed for each, and the rest awaitAnswers records.
-// A line too long to type is pasted.
+// A line of 1,000 characters or more, too long to type, is pasted.
 async function ask(...asked) {
     await browser.evaluate(awaitAnswers, asked.length);
     for (const line of asked) {
-        const pasted = line.length > 1000 ? line : '';
+        const pasted = line.length >= 1000 ? line : '';
         await browser.evaluate((text) => {
             document.getElementById('income').value = text;
         }, pasted);
@@ -598,6 +598,13 @@ test('keeps each line in the address, for a link, a bookmark and the back button
         const { shown } = await browser.evaluate(() => window.answers);
         assert.equal(shown[0], consoleRun(line).shown, move);
         assert.equal(await browser.evaluate(() => document.getElementById('income').value), line, move);
+    }
+    // A line of up to 1,000 characters is kept; a longer one leaves the
+    // address without a line.
+    for (const [line, hash] of [['9'.repeat(1000), `#${'9'.repeat(1000)}`], ['9'.repeat(1001), '']]) {
+        await ask(line);
+        assert.equal(await browser.evaluate(() => new Promise((resolve) => setTimeout(() => resolve(location.hash)))),
+            hash, `${line.length} characters`);
     }
     // A link answers at once, whatever it holds, as typed and never as
     // markup.

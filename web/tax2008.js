@@ -107,16 +107,20 @@ const workerLoaded = new Promise((resolve) => {
 });
 
 // The questions typed, whose lines go into the page's address once answered
-// (after the answer is shown: a new history entry takes a while).
+// (after the answer is shown: a new history entry takes a while). A longer
+// line leaves the address without one, never with the line before: in
+// Chromium, addresses of a megabyte slow down every question after them.
 const linked = new Set();
+const longestLinkedLine = 1000;
 
 function answer(id, text, error, status, explained) {
-    const address = `#${encodeURIComponent(pending.get(id))}`;
+    const line = pending.get(id);
+    const address = line.length <= longestLinkedLine ? `#${encodeURIComponent(line)}` : '';
     if (linked.delete(id)) {
         setTimeout(() => {
             try {
                 if (location.hash !== address) {
-                    history.pushState(null, '', address);
+                    history.pushState(null, '', address || location.pathname + location.search);
                 }
             } catch {
                 // (a line too long for an address is answered all the same)

@@ -65,7 +65,7 @@ export const words = {
             title: 'tax2008: el impuesto federal de EE. UU. sobre el ingreso de 2008 de un contribuyente soltero',
             description: 'Calcula el impuesto federal de los Estados Unidos sobre el ingreso de 2008 de un contribuyente soltero a partir del ingreso tributable, al centavo, con el propio programa tax2008, en la página y sin conexión.',
             heading: 'El impuesto federal de EE. UU. sobre el ingreso de 2008 de un contribuyente soltero',
-            intro: 'Escriba el ingreso tributable en dólares y pulse Intro. El impuesto lo calcula el propio programa tax2008, ejecutado en esta página, con la tabla de tasas de 2008 para Soltero. La dirección de la página guarda entonces lo que escribió, tras su #, que su navegador no envía a ningún servidor: un enlace o un marcador a ella trae de vuelta la respuesta.',
+            intro: 'Escriba el ingreso tributable en dólares y pulse Intro. El impuesto lo calcula el propio programa tax2008, ejecutado en esta página, con la tabla de tasas de 2008 para Soltero. La dirección de la página guarda entonces lo que escribió, hasta 1000 caracteres, tras su #, que su navegador no envía a ningún servidor: un enlace o un marcador a ella trae de vuelta la respuesta.',
             label: 'Ingreso tributable de 2008, en dólares',
             compute: 'Calcular',
             'console-heading': 'Lo que dice el programa, en inglés, tal como lo escribe',
