@@ -107,9 +107,10 @@ const workerLoaded = new Promise((resolve) => {
 });
 
 // The questions typed, whose lines go into the page's address once answered
-// (after the answer is shown: a new history entry takes a while). A longer
-// line leaves the address without one, never with the line before: in
-// Chromium, addresses of a megabyte slow down every question after them.
+// (after the answer is shown: a new history entry takes a while). A line
+// longer than longestLinkedLine leaves the address without one, never with
+// the line before: in Chromium, addresses of a megabyte slow down every
+// question after them.
 const linked = new Set();
 const longestLinkedLine = 1000;
 
